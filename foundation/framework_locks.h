@@ -1,0 +1,13 @@
+// The framework's process-wide locks and the registry of worker tasks.
+// Both locks are recursive, so a holder may take them again.
+#pragma once
+
+#include <list>
+
+#include <wx/thread.h>
+
+class CThreadTask;
+
+extern wxCriticalSection g_refCountLock;
+extern wxCriticalSection g_threadTaskLock;
+extern std::list<CThreadTask*> g_threadTasks;

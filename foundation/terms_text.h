@@ -1,0 +1,4 @@
+#pragma once
+
+// The terms of use shown on first start.
+extern const char kTermsOfUseText[];

@@ -1,0 +1,34 @@
+// The configuration store: the toolkit's file configuration, written through
+// at once. Every write replaces the file atomically (temporary file, fsync,
+// rename), so a crash or a kill never loses or corrupts what was stored.
+#pragma once
+
+#include <wx/fileconf.h>
+
+class CDurableFileConfig : public wxFileConfig
+{
+public:
+    // A file that exists but cannot be read is moved aside to "<path>.unreadable"
+    // rather than silently overwritten; the store then starts empty.
+    CDurableFileConfig(const wxString& appName, const wxString& path);
+    ~CDurableFileConfig() override;
+
+    bool Flush(bool currentOnly = false) override;
+
+    const wxString& GetFilePath() const { return path; }
+    // False after a write that could not reach the disk, until one does.
+    bool IsSaved() const { return !unsaved; }
+
+protected:
+    bool DoWriteString(const wxString& key, const wxString& value) override;
+    bool DoWriteLong(const wxString& key, long value) override;
+
+private:
+    bool SaveNow();
+
+    wxString path;
+    bool unsaved;
+};
+
+// "$XDG_CONFIG_HOME/<app>/<app>.conf", with the XDG default of ~/.config.
+wxString DefaultConfigFilePath(const wxString& appName);

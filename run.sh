@@ -1,0 +1,58 @@
+#!/bin/bash
+# Sets up what is missing, builds, and starts the game or runs every test.
+#   ./run.sh game    build and start Skylume
+#   ./run.sh test    build and run all tests (also with sanitizers)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+  cmake g++ make pkg-config
+  libwxgtk3.2-dev libgl1-mesa-dev libgl1-mesa-dri
+  libgtest-dev
+  libasound2-dev libfluidsynth-dev timgm6mb-soundfont libxrandr-dev
+  xvfb xauth xdotool x11-xserver-utils imagemagick openbox
+)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() { # dir [cmake args...]
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j"$(nproc)"
+}
+
+run_tests() { # dir
+  ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
+}
+
+case "${1:-}" in
+  game)
+    install_missing
+    build build
+    exec build/skylume
+    ;;
+  test)
+    install_missing
+    build build
+    build build-sanitize -DSKYLUME_SANITIZE=address,undefined
+    status=0
+    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-sanitize || status=1
+    run_tests build || status=1
+    exit $status
+    ;;
+  *)
+    echo "usage: $0 game|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,77 @@
+#include "shell/application.h"
+
+#include <memory>
+
+#include <wx/config.h>
+#include <wx/image.h>
+#include <wx/intl.h>
+#include <wx/log.h>
+
+#include "foundation/license_dialog.h"
+#include "shell/settings.h"
+
+const wxEventType g_startEventType = wxNewEventType();
+
+enum
+{
+    StartEventId = 10001,
+};
+
+wxBEGIN_EVENT_TABLE(CTamberApplication, wxApp)
+    EVT_COMMAND(StartEventId, g_startEventType, CTamberApplication::OnStart)
+    EVT_ACTIVATE_APP(CTamberApplication::OnActivateApp)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+// The system language's locale, while it is installed; none otherwise, and
+// never an error box about it.
+std::unique_ptr<wxLocale> MakeStartupLocale()
+{
+    wxLogNull quiet;
+    int language = wxLocale::GetSystemLanguage();
+    if (language == wxLANGUAGE_UNKNOWN || !wxLocale::IsAvailable(language))
+        return nullptr;
+    auto locale = std::make_unique<wxLocale>();
+    locale->Init(language, wxLOCALE_LOAD_DEFAULT);
+    return locale;
+}
+
+bool AcceptTermsOfUse()
+{
+    CLicenseAgreementDialog dialog;
+    if (dialog.ShowModal() != wxID_OK)
+        return false;
+    g_settings.eulaVersion = 1;
+    WriteConfigInt("/Registration/EulaVersion", 1);
+    ConfigStore()->Flush(false);
+    return true;
+}
+
+} // namespace
+
+bool CTamberApplication::OnInit()
+{
+    wxImage::AddHandler(new wxPNGHandler);
+    std::unique_ptr<wxLocale> locale = MakeStartupLocale();
+    LoadSettings();
+    if (g_settings.eulaVersion < 1 && !AcceptTermsOfUse())
+        return false;
+    wxCommandEvent start(g_startEventType, StartEventId);
+    AddPendingEvent(start);
+    return true;
+}
+
+void CTamberApplication::OnStart(wxCommandEvent&)
+{
+    RunGame();
+    // The main loop ends when its last top-level window goes; if the game
+    // never opened one, nothing would end it.
+    if (wxTopLevelWindows.empty())
+        ExitMainLoop();
+}
+
+void CTamberApplication::OnActivateApp(wxActivateEvent& event)
+{
+    event.Skip();
+}

@@ -1,0 +1,22 @@
+// The application object: prepares settings and the terms of use before any
+// window exists, then runs the game from a queued start event.
+#pragma once
+
+#include <wx/app.h>
+
+extern const wxEventType g_startEventType;
+
+class CTamberApplication : public wxApp
+{
+public:
+    bool OnInit() override;
+
+    void OnStart(wxCommandEvent& event);
+    void OnActivateApp(wxActivateEvent& event);
+
+private:
+    wxDECLARE_EVENT_TABLE();
+};
+
+// The game routine; always returns true.
+bool RunGame();

@@ -1,0 +1,3 @@
+#include "shell/application.h"
+
+wxIMPLEMENT_APP(CTamberApplication);

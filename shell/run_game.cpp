@@ -1,0 +1,6 @@
+#include "shell/application.h"
+
+bool RunGame()
+{
+    return true;
+}

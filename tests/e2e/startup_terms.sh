@@ -1,0 +1,28 @@
+#!/bin/bash
+# First start asks for the terms; Escape ends the program with nothing
+# written; Agree stores the acceptance; the next start asks nothing.
+. "$(dirname "$0")/session.sh"
+game=$1
+e2e_start_display
+conf=$XDG_CONFIG_HOME/skylume/skylume.conf
+
+"$game" & E2E_GAME=$!
+win=$(e2e_wait_window "License Agreement" 20) || e2e_fail "no terms dialog on first start"
+xdotool windowactivate --sync "$win" 2>/dev/null; sleep 0.3
+xdotool key Escape
+e2e_wait_exit $E2E_GAME 10 || e2e_fail "Escape did not end the program"
+E2E_GAME=
+[ -e "$conf" ] && e2e_fail "declining wrote $conf"
+
+"$game" & E2E_GAME=$!
+win=$(e2e_wait_window "License Agreement" 20) || e2e_fail "no terms dialog after declining"
+xdotool windowactivate --sync "$win" 2>/dev/null; sleep 0.3
+xdotool key alt+a
+e2e_wait_exit $E2E_GAME 20 || e2e_fail "program did not end after Agree"
+E2E_GAME=
+grep -qx 'EulaVersion=1' "$conf" || e2e_fail "acceptance not stored in $conf"
+
+"$game" & E2E_GAME=$!
+sleep 3
+e2e_wait_window "License Agreement" 1 >/dev/null && e2e_fail "terms asked again after acceptance"
+echo "startup terms: ok"

@@ -1,0 +1,42 @@
+// Points the configuration store at a fresh temporary folder for one test.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+#include <wx/config.h>
+
+#include "shell/settings.h"
+
+class ConfigSandbox
+{
+public:
+    ConfigSandbox()
+    {
+        char pattern[] = "/tmp/skylume-test-XXXXXX";
+        root = mkdtemp(pattern);
+        setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+        Reset();
+    }
+
+    ~ConfigSandbox()
+    {
+        Reset();
+        std::string command = "rm -rf '" + root + "'";
+        if (std::system(command.c_str()) != 0)
+            std::abort();
+    }
+
+    // Forgets the installed store and the loaded record, as a new start would.
+    static void Reset()
+    {
+        delete wxConfigBase::Set(nullptr);
+        g_settings = GameSettings();
+    }
+
+    std::string Dir() const { return root + "/skylume"; }
+    std::string File() const { return Dir() + "/skylume.conf"; }
+
+private:
+    std::string root;
+};

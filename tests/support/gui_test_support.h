@@ -1,0 +1,15 @@
+// Shared pieces of the tests that run the toolkit on a display.
+#pragma once
+
+#include <functional>
+
+class wxDialog;
+
+// Shows the dialog modally and runs the action from inside its modal loop.
+int ShowModalAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& action);
+
+// Lets the toolkit handle what is pending, for up to the given time.
+void PumpEvents(int milliseconds = 50);
+
+// Installs handlers that turn asserts and error logs into test output, never boxes.
+void InstallQuietToolkitHandlers();
