@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
+#include <wx/init.h>
+
 #include "platform/durable_file_config.h"
 #include "tests/support/config_sandbox.h"
 
 namespace {
+
+wxInitializer g_toolkit;
 
 std::vector<std::string> Entries(const std::string& dir)
 {

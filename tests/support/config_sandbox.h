@@ -6,8 +6,6 @@
 
 #include <wx/config.h>
 
-#include "shell/settings.h"
-
 class ConfigSandbox
 {
 public:
@@ -27,11 +25,10 @@ public:
             std::abort();
     }
 
-    // Forgets the installed store and the loaded record, as a new start would.
+    // Forgets the installed store, as a new start would.
     static void Reset()
     {
         delete wxConfigBase::Set(nullptr);
-        g_settings = GameSettings();
     }
 
     std::string Dir() const { return root + "/skylume"; }
