@@ -5,9 +5,14 @@
 
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/gdicmn.h>
+#include <wx/image.h>
 #include <wx/log.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -41,4 +46,21 @@ void InstallQuietToolkitHandlers()
 {
     wxSetAssertHandler(PrintAndAbort);
     delete wxLog::SetActiveTarget(new wxLogStderr);
+}
+
+wxImage CaptureScreen(const wxRect& rect)
+{
+    auto* display = static_cast<Display*>(wxGetDisplay());
+    wxImage image(rect.width, rect.height);
+    XImage* shot = XGetImage(display, DefaultRootWindow(display), rect.x, rect.y, rect.width,
+                             rect.height, AllPlanes, ZPixmap);
+    if (!shot)
+        return image;
+    for (int y = 0; y < rect.height; ++y)
+        for (int x = 0; x < rect.width; ++x) {
+            unsigned long pixel = XGetPixel(shot, x, y);
+            image.SetRGB(x, y, (pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+        }
+    XDestroyImage(shot);
+    return image;
 }

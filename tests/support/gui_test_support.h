@@ -4,6 +4,8 @@
 #include <functional>
 
 class wxDialog;
+class wxImage;
+class wxRect;
 
 // Shows the dialog modally and runs the action from inside its modal loop.
 int ShowModalAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& action);
@@ -13,3 +15,7 @@ void PumpEvents(int milliseconds = 50);
 
 // Installs handlers that turn asserts and error logs into test output, never boxes.
 void InstallQuietToolkitHandlers();
+
+// What the X server shows in the rectangle now. The toolkit's screen device
+// context can hand back stale pixels on GTK 3; this reads the server itself.
+wxImage CaptureScreen(const wxRect& rect);
