@@ -9,7 +9,8 @@
 
 namespace {
 
-// A panel, as dialogs are, moves the focus among its children. It counts the clicks that reach it and the keys handed to it.
+// A panel moves the focus among its children, as a dialog does. It counts
+// the clicks that reach it and the keys handed to it.
 class Parent : public wxPanel
 {
 public:
