@@ -1,7 +1,6 @@
 #include "foundation/framework_locks.h"
 
-// Defined together so they are destroyed at exit in the reverse order:
-// the task registry first, then the task lock, then the reference-count lock.
-wxCriticalSection g_refCountLock;
-wxCriticalSection g_threadTaskLock;
-std::list<CThreadTask*> g_threadTasks;
+// Made once and left alone at exit (see the header).
+wxCriticalSection& g_refCountLock = *new wxCriticalSection;
+wxCriticalSection& g_threadTaskLock = *new wxCriticalSection;
+std::list<CThreadTask*>& g_threadTasks = *new std::list<CThreadTask*>;

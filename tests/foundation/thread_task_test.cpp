@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include "tests/foundation/test_tasks.h"
+
+namespace {
+
+// The worker threads are the toolkit's: its base library must be up.
+struct ToolkitBase : testing::Environment
+{
+    void SetUp() override { ASSERT_TRUE(wxInitialize()); }
+    void TearDown() override { wxUninitialize(); }
+};
+testing::Environment* const g_toolkitBase = testing::AddGlobalTestEnvironment(new ToolkitBase);
+
+int ThreadCount()
+{
+    int count = 0;
+    if (DIR* dir = opendir("/proc/self/task")) {
+        while (dirent* entry = readdir(dir))
+            count += entry->d_name[0] != '.';
+        closedir(dir);
+    }
+    return count;
+}
+
+// This file links ahead of the library, so this object is made before the
+// framework's globals and destroyed after them: its destructor runs when
+// exit has already torn those down. It then lets a task's worker finish.
+struct LateInExit
+{
+    TaskProbe* probe = nullptr;
+    int threadsBefore = 0;
+
+    // The toolkit's per-thread bookkeeping, which a worker passes through as
+    // it ends, is made on first use: make it now so it outlives this object.
+    LateInExit() { wxLog::SetThreadActiveTarget(nullptr); }
+
+    ~LateInExit()
+    {
+        if (!probe)
+            return;
+        probe->go = true;
+        bool deleted = WaitFor([this] { return probe->deletions == 1; });
+        bool gone = WaitFor([this] { return ThreadCount() <= threadsBefore; });
+        std::fprintf(stderr, deleted && gone ? "released after exit\n" : "worker stuck\n");
+    }
+} g_lateInExit;
+
+void ExpectDeletedOnce(TaskProbe& probe)
+{
+    EXPECT_TRUE(WaitFor([&] { return probe.deletions > 0; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(probe.deletions, 1);
+}
+
+class PthreadExitTask : public CThreadTask
+{
+public:
+    explicit PthreadExitTask(TaskProbe& taskProbe) : probe(taskProbe) {}
+    ~PthreadExitTask() override { ++probe.deletions; }
+    void Run() override { pthread_exit(nullptr); }
+    TaskProbe& probe;
+};
+
+__attribute__((noinline)) double Nested(int depth, double x)
+{
+    char scratch[512];
+    std::snprintf(scratch, sizeof scratch, "%.17g %s", x, depth > 0 ? "deeper" : "bottom");
+    if (depth == 0)
+        throw std::string(scratch);
+    return Nested(depth - 1, x * 1.5) + scratch[0];
+}
+
+// Work of the size a task may well do: formatting and a throw through frames.
+class StackProbeTask : public CThreadTask
+{
+public:
+    void Run() override
+    {
+        pthread_attr_t attr;
+        pthread_getattr_np(pthread_self(), &attr);
+        pthread_attr_getstacksize(&attr, &stackSize);
+        pthread_attr_destroy(&attr);
+        try {
+            Nested(8, 3.25);
+        } catch (const std::string& text) {
+            caught = text;
+        }
+    }
+    size_t stackSize = 0;
+    std::string caught;
+};
+
+} // namespace
+
+TEST(ThreadTask, OwnerLettingGoFirstLeavesTheDeletionToTheThread)
+{
+    size_t before = LiveTaskCount();
+    TaskProbe probe;
+    auto* task = new GatedTask(probe);
+    EXPECT_EQ(LiveTaskCount(), before + 1);
+    task->Start();
+    ASSERT_TRUE(WaitFor([&] { return probe.running.load(); }));
+    task->ReleaseByOwner();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(probe.deletions, 0); // still running: the thread owns it now
+    EXPECT_EQ(LiveTaskCount(), before + 1);
+
+    probe.go = true;
+    ExpectDeletedOnce(probe);
+    EXPECT_EQ(LiveTaskCount(), before);
+}
+
+TEST(ThreadTask, ThreadLettingGoFirstLeavesTheDeletionToTheOwner)
+{
+    size_t before = LiveTaskCount();
+    TaskProbe probe;
+    probe.go = true;
+    auto* task = new GatedTask(probe);
+    task->Start();
+    ASSERT_TRUE(WaitFor([&] { return task->threadFinished.load(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(probe.deletions, 0);
+    EXPECT_TRUE(task->completed);
+    EXPECT_FALSE(task->ownerReleased);
+    {
+        wxCriticalSectionLocker lock(g_threadTaskLock);
+        EXPECT_EQ(task->doneFraction, 1.0);
+        EXPECT_EQ(task->targetFraction, 1.0);
+    }
+    task->ReleaseByOwner();
+    EXPECT_EQ(probe.deletions, 1); // at once, on this thread
+    EXPECT_EQ(LiveTaskCount(), before);
+}
+
+TEST(ThreadTask, WhateverRunThrowsIsDroppedAndTheTaskCompletes)
+{
+    for (Ending ending : {Ending::ThrowString, Ending::ThrowException}) {
+        TaskProbe probe;
+        probe.go = true;
+        auto* task = new GatedTask(probe, ending);
+        task->Start();
+        ASSERT_TRUE(WaitFor([&] { return task->threadFinished.load(); }));
+        EXPECT_TRUE(task->completed);
+        task->ReleaseByOwner();
+        EXPECT_EQ(probe.deletions, 1);
+    }
+}
+
+TEST(ThreadTask, HolderLetsGoWhenItsScopeIsLeftByAnException)
+{
+    TaskProbe probe;
+    try {
+        CThreadTaskHolder holder(new GatedTask(probe));
+        holder.task->Start();
+        ASSERT_TRUE(WaitFor([&] { return probe.running.load(); }));
+        throw 1;
+    } catch (int) {
+    }
+    probe.go = true;
+    ExpectDeletedOnce(probe);
+
+    CThreadTaskHolder empty(nullptr); // holds nothing, releases nothing
+}
+
+TEST(ThreadTask, ATaskThatNeverStartedIsDeletedByTheSecondRelease)
+{
+    size_t before = LiveTaskCount();
+    TaskProbe probe;
+    auto* task = new GatedTask(probe);
+    {
+        wxCriticalSectionLocker lock(g_threadTaskLock);
+        EXPECT_EQ(std::count(g_threadTasks.begin(), g_threadTasks.end(), task), 1);
+    }
+    task->ReleaseByThread();
+    EXPECT_EQ(probe.deletions, 0);
+    task->ReleaseByOwner();
+    EXPECT_EQ(probe.deletions, 1);
+    EXPECT_EQ(LiveTaskCount(), before);
+}
+
+TEST(ThreadTask, ManyTasksReleasedInBothOrdersAreEachDeletedOnce)
+{
+    const int count = 48;
+    size_t before = LiveTaskCount();
+    std::vector<std::unique_ptr<TaskProbe>> probes;
+    std::vector<GatedTask*> tasks;
+    for (int i = 0; i < count; ++i) {
+        probes.push_back(std::make_unique<TaskProbe>());
+        probes.back()->go = true;
+        tasks.push_back(new GatedTask(*probes.back(), i % 3 ? Ending::Return : Ending::ThrowString));
+        tasks.back()->Start();
+        if (i % 2)
+            tasks.back()->ReleaseByOwner(); // races the thread's own release
+    }
+    for (int i = 0; i < count; i += 2) {
+        ASSERT_TRUE(WaitFor([&] { return tasks[i]->threadFinished.load(); }));
+        tasks[i]->ReleaseByOwner();
+    }
+    for (auto& probe : probes)
+        ExpectDeletedOnce(*probe);
+    EXPECT_EQ(LiveTaskCount(), before);
+}
+
+TEST(ThreadTask, AThreadEndedFromInsideRunStillLetsGo)
+{
+    TaskProbe probe;
+    auto* task = new PthreadExitTask(probe);
+    task->Start();
+    ASSERT_TRUE(WaitFor([&] { return task->threadFinished.load(); }));
+    EXPECT_TRUE(task->completed);
+    task->ReleaseByOwner();
+    EXPECT_EQ(probe.deletions, 1);
+}
+
+TEST(ThreadTask, TheWorkerStackHoldsFormattingAndAThrow)
+{
+    auto* task = new StackProbeTask;
+    CThreadTaskHolder holder(task);
+    task->Start();
+    ASSERT_TRUE(WaitFor([&] { return task->threadFinished.load(); }));
+    EXPECT_EQ(task->caught.substr(0, 6), "83.293");
+#if !defined(__SANITIZE_THREAD__) // the race detector sizes thread stacks itself
+    EXPECT_EQ(task->stackSize, kThreadTaskStackSize); // asked for, not a silent default
+#endif
+}
+
+TEST(ThreadTaskDeathTest, AWorkerStillRunningAtExitLetsGoSafely)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            auto* probe = new TaskProbe; // must outlive exit's clean-up
+            g_lateInExit.threadsBefore = ThreadCount();
+            auto* task = new GatedTask(*probe);
+            task->Start();
+            WaitFor([&] { return probe->running.load(); });
+            task->ReleaseByOwner();
+            g_lateInExit.probe = probe;
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "released after exit");
+}
