@@ -79,9 +79,7 @@ bool CThreadTask::WaitUntil(int64_t deadline)
 {
     while (deadline > wxGetLocalTimeMillis().GetValue() && !threadFinished && !ownerReleased) {
         wxMilliSleep(kWaitStepMs);
-        // Only if needed: a wait started from inside another yield must not
-        // yield recursively (the toolkit asserts), it just sleeps.
-        wxSafeYield(nullptr, true);
+        wxSafeYield(nullptr);
     }
     return threadFinished;
 }
