@@ -17,6 +17,13 @@ namespace {
 
 const int kWatchLimitMs = 6000;
 
+// The toolkit's clean-up must not race the last workers' ends.
+struct SettleWorkers : testing::Environment
+{
+    void TearDown() override { EXPECT_TRUE(LetWorkersSettle()); }
+};
+testing::Environment* const g_settleWorkers = testing::AddGlobalTestEnvironment(new SettleWorkers);
+
 CProgressDialog* ModalProgressDialog()
 {
     for (wxWindow* window : wxTopLevelWindows) {
@@ -82,10 +89,8 @@ void PressEscape(wxDialog& dialog)
     dialog.ProcessWindowEvent(key);
 }
 
-class EmptyTask : public CThreadTask
+class EmptyTask : public TestTask
 {
-public:
-    void Run() override {}
 };
 
 // Lets the task's worker end and waits for the task to be gone.

@@ -2,13 +2,22 @@
 // it, so a test can see a task's deletion after it has let go.
 #pragma once
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
+
+#include <wx/log.h>
 
 #include "foundation/framework_locks.h"
 #include "foundation/thread_task.h"
+
+#include <gtest/gtest.h>
 
 // Polls until the condition holds or the time is up; every wait is bounded.
 template <typename Condition>
@@ -23,6 +32,33 @@ bool WaitFor(Condition condition, int milliseconds = 5000)
     return true;
 }
 
+inline std::mutex& WorkerIdsLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+inline std::vector<pid_t>& WorkerIds()
+{
+    static std::vector<pid_t> ids;
+    return ids;
+}
+
+// The tests' tasks: each notes the worker it runs on.
+class TestTask : public CThreadTask
+{
+public:
+    void Run() final
+    {
+        {
+            std::lock_guard<std::mutex> lock(WorkerIdsLock());
+            WorkerIds().push_back(gettid());
+        }
+        Work();
+    }
+    virtual void Work() {}
+};
+
 struct TaskProbe
 {
     std::atomic<int> deletions{0};
@@ -32,7 +68,7 @@ struct TaskProbe
 
 enum class Ending { Return, ThrowString, ThrowException };
 
-class GatedTask : public CThreadTask
+class GatedTask : public TestTask
 {
 public:
     explicit GatedTask(TaskProbe& taskProbe, Ending taskEnding = Ending::Return)
@@ -41,7 +77,7 @@ public:
     }
     ~GatedTask() override { ++probe.deletions; }
 
-    void Run() override
+    void Work() override
     {
         probe.running = true;
         WaitFor([this] { return probe.go.load(); });
@@ -65,3 +101,35 @@ inline size_t LiveTaskCount()
     wxCriticalSectionLocker lock(g_threadTaskLock);
     return g_threadTasks.size();
 }
+
+// Waits until every worker that ran a test task has ended, then passes a
+// fresh thread through the toolkit's per-thread bookkeeping, which each worker
+// locked as it ended: that orders their last steps before the exit that
+// destroys it (the race detector cannot see a detached thread end otherwise).
+inline bool LetWorkersSettle()
+{
+    std::vector<pid_t> workers;
+    {
+        std::lock_guard<std::mutex> lock(WorkerIdsLock());
+        workers = WorkerIds();
+    }
+    bool gone = WaitFor([&] {
+        for (pid_t id : workers)
+            if (access(("/proc/self/task/" + std::to_string(id)).c_str(), F_OK) == 0)
+                return false;
+        return true;
+    });
+    std::thread([] { wxLog::IsEnabled(); }).join();
+    return gone;
+}
+
+// The worker threads are the toolkit's: its base library must be up.
+struct ToolkitBase : testing::Environment
+{
+    void SetUp() override { ASSERT_TRUE(wxInitialize()); }
+    void TearDown() override
+    {
+        EXPECT_TRUE(LetWorkersSettle());
+        wxUninitialize();
+    }
+};

@@ -59,11 +59,6 @@ extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attr,
 
 namespace {
 
-struct ToolkitBase : testing::Environment
-{
-    void SetUp() override { ASSERT_TRUE(wxInitialize()); }
-    void TearDown() override { wxUninitialize(); }
-};
 testing::Environment* const g_toolkitBase = testing::AddGlobalTestEnvironment(new ToolkitBase);
 
 // Starts a task while thread creation fails; returns what Start threw.

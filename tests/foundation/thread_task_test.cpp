@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <pthread.h>
 
 #include <algorithm>
@@ -17,24 +16,7 @@
 
 namespace {
 
-// The worker threads are the toolkit's: its base library must be up.
-struct ToolkitBase : testing::Environment
-{
-    void SetUp() override { ASSERT_TRUE(wxInitialize()); }
-    void TearDown() override { wxUninitialize(); }
-};
 testing::Environment* const g_toolkitBase = testing::AddGlobalTestEnvironment(new ToolkitBase);
-
-int ThreadCount()
-{
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/task")) {
-        while (dirent* entry = readdir(dir))
-            count += entry->d_name[0] != '.';
-        closedir(dir);
-    }
-    return count;
-}
 
 // This file links ahead of the library, so this object is made before the
 // framework's globals and destroyed after them: its destructor runs when
@@ -42,7 +24,6 @@ int ThreadCount()
 struct LateInExit
 {
     TaskProbe* probe = nullptr;
-    int threadsBefore = 0;
 
     // The toolkit's per-thread bookkeeping, which a worker passes through as
     // it ends, is made on first use: make it now so it outlives this object.
@@ -54,7 +35,7 @@ struct LateInExit
             return;
         probe->go = true;
         bool deleted = WaitFor([this] { return probe->deletions == 1; });
-        bool gone = WaitFor([this] { return ThreadCount() <= threadsBefore; });
+        bool gone = LetWorkersSettle();
         std::fprintf(stderr, deleted && gone ? "released after exit\n" : "worker stuck\n");
     }
 } g_lateInExit;
@@ -66,12 +47,12 @@ void ExpectDeletedOnce(TaskProbe& probe)
     EXPECT_EQ(probe.deletions, 1);
 }
 
-class PthreadExitTask : public CThreadTask
+class PthreadExitTask : public TestTask
 {
 public:
     explicit PthreadExitTask(TaskProbe& taskProbe) : probe(taskProbe) {}
     ~PthreadExitTask() override { ++probe.deletions; }
-    void Run() override { pthread_exit(nullptr); }
+    void Work() override { pthread_exit(nullptr); }
     TaskProbe& probe;
 };
 
@@ -85,10 +66,10 @@ __attribute__((noinline)) double Nested(int depth, double x)
 }
 
 // Work of the size a task may well do: formatting and a throw through frames.
-class StackProbeTask : public CThreadTask
+class StackProbeTask : public TestTask
 {
 public:
-    void Run() override
+    void Work() override
     {
         pthread_attr_t attr;
         pthread_getattr_np(pthread_self(), &attr);
@@ -244,7 +225,6 @@ TEST(ThreadTaskDeathTest, AWorkerStillRunningAtExitLetsGoSafely)
     EXPECT_EXIT(
         {
             auto* probe = new TaskProbe; // must outlive exit's clean-up
-            g_lateInExit.threadsBefore = ThreadCount();
             auto* task = new GatedTask(*probe);
             task->Start();
             WaitFor([&] { return probe->running.load(); });
