@@ -7,6 +7,8 @@
 #include <wx/dcclient.h>
 #include <wx/pen.h>
 
+#include "foundation/text_fitting.h"
+
 namespace {
 
 const int kBrushCount = 4;
@@ -17,28 +19,6 @@ const wxBrush* ChartBrush(uint32_t index)
     static const wxBrush brushes[kBrushCount] = {
         *wxBLUE_BRUSH, *wxGREEN_BRUSH, wxBrush(wxColour(255, 255, 50)), *wxRED_BRUSH};
     return index < kBrushCount ? &brushes[index] : nullptr;
-}
-
-// The largest point size whose character height does not pass the pixel
-// height (6 when even 6 is too tall), so text scales with the window.
-void SetTitleFont(wxDC& dc, int pixelHeight)
-{
-    wxFont font = *wxNORMAL_FONT;
-    int lo = 6, hi = 75;
-    while (lo + 1 < hi) {
-        int mid = (lo + hi) / 2;
-        font.SetPointSize(mid);
-        dc.SetFont(font);
-        int h = dc.GetCharHeight();
-        if (h < pixelHeight)
-            lo = mid;
-        else if (h > pixelHeight)
-            hi = mid;
-        else
-            lo = hi = mid;
-    }
-    font.SetPointSize(lo);
-    dc.SetFont(font);
 }
 
 // Where x lies between lo and hi, 0 to 1. Halves keep hi - lo finite for
@@ -104,7 +84,7 @@ void CBarChartWindow::Draw(wxDC& dc, int w, int h) const
         hi = lo + 1;
 
     int t = h / 10;
-    SetTitleFont(dc, (3 * t) / 4);
+    SetFontForPixelHeight(dc, (3 * t) / 4);
     wxCoord tw, th;
     dc.GetTextExtent(title, &tw, &th);
     dc.DrawText(title, (w - tw) / 2, (t - th) / 2);
