@@ -1,6 +1,6 @@
 #include "foundation/thread_task.h"
 
-#include <cxxabi.h>
+#include <exception>
 
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
@@ -135,12 +135,14 @@ void CThreadTask::RunOnThread(CThreadTask* task)
 {
     try {
         task->Run();
-    } catch (abi::__forced_unwind&) {
-        // The thread is being cancelled or exited: that unwind must go on
-        // (swallowing it aborts the process), but the task is still let go.
-        FinishOnThread(task);
-        throw;
     } catch (...) {
+        // A thread cancel or exit unwinds as an exception that is not C++'s
+        // (it has no exception_ptr): it must go on, as swallowing it aborts
+        // the process, but the task is still let go first.
+        if (!std::current_exception()) {
+            FinishOnThread(task);
+            throw;
+        }
     }
     FinishOnThread(task);
 }

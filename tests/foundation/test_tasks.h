@@ -32,16 +32,17 @@ bool WaitFor(Condition condition, int milliseconds = 5000)
     return true;
 }
 
+// Never destroyed: they are read while exit runs.
 inline std::mutex& WorkerIdsLock()
 {
-    static std::mutex lock;
-    return lock;
+    static auto* lock = new std::mutex;
+    return *lock;
 }
 
 inline std::vector<pid_t>& WorkerIds()
 {
-    static std::vector<pid_t> ids;
-    return ids;
+    static auto* ids = new std::vector<pid_t>;
+    return *ids;
 }
 
 // The tests' tasks: each notes the worker it runs on.

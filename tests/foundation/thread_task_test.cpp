@@ -27,7 +27,14 @@ struct LateInExit
 
     // The toolkit's per-thread bookkeeping, which a worker passes through as
     // it ends, is made on first use: make it now so it outlives this object.
-    LateInExit() { wxLog::SetThreadActiveTarget(nullptr); }
+    // (The call is meant for other threads, and before start-up every thread
+    // counts as the main one: silence the toolkit's complaint.)
+    LateInExit()
+    {
+        wxAssertHandler_t previous = wxSetAssertHandler(nullptr);
+        wxLog::SetThreadActiveTarget(nullptr);
+        wxSetAssertHandler(previous);
+    }
 
     ~LateInExit()
     {
