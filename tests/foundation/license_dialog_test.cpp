@@ -15,34 +15,17 @@ wxButton* ButtonOf(wxDialog& dialog, int id)
     return wxDynamicCast(dialog.FindWindow(id), wxButton);
 }
 
-void Click(wxDialog& dialog, int id)
-{
-    wxButton* button = ButtonOf(dialog, id);
-    ASSERT_NE(button, nullptr);
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->ProcessWindowEvent(click);
-}
-
-void PressEscape(wxDialog& dialog)
-{
-    wxKeyEvent key(wxEVT_CHAR_HOOK);
-    key.m_keyCode = WXK_ESCAPE;
-    key.SetEventObject(&dialog);
-    dialog.ProcessWindowEvent(key);
-}
-
 } // namespace
 
 TEST(LicenseDialog, OnlyAgreeAccepts)
 {
     {
         CLicenseAgreementDialog dialog;
-        EXPECT_EQ(ShowModalAndDo(dialog, [](wxDialog& d) { Click(d, wxID_OK); }), wxID_OK);
+        EXPECT_EQ(ShowModalAndDo(dialog, [](wxDialog& d) { ClickButton(d, wxID_OK); }), wxID_OK);
     }
     {
         CLicenseAgreementDialog dialog;
-        EXPECT_EQ(ShowModalAndDo(dialog, [](wxDialog& d) { Click(d, wxID_CANCEL); }),
+        EXPECT_EQ(ShowModalAndDo(dialog, [](wxDialog& d) { ClickButton(d, wxID_CANCEL); }),
                   wxID_CANCEL);
     }
     {

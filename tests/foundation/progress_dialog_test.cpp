@@ -72,23 +72,6 @@ public:
     bool timedOut = false;
 };
 
-void Click(wxDialog& dialog, int id)
-{
-    auto* button = wxDynamicCast(dialog.FindWindow(id), wxButton);
-    ASSERT_NE(button, nullptr);
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->ProcessWindowEvent(click);
-}
-
-void PressEscape(wxDialog& dialog)
-{
-    wxKeyEvent key(wxEVT_CHAR_HOOK);
-    key.m_keyCode = WXK_ESCAPE;
-    key.SetEventObject(&dialog);
-    dialog.ProcessWindowEvent(key);
-}
-
 class EmptyTask : public TestTask
 {
 };
@@ -160,7 +143,7 @@ TEST(ProgressDialog, ATaskEndingWhileItIsUpFillsTheBarAndClosesIt)
 TEST(ProgressDialog, CancelCloseAndEscapeLeaveTheTaskRunning)
 {
     std::function<void(CProgressDialog&)> ways[] = {
-        [](CProgressDialog& d) { Click(d, wxID_CANCEL); },
+        [](CProgressDialog& d) { ClickButton(d, wxID_CANCEL); },
         [](CProgressDialog& d) { d.Close(); },
         [](CProgressDialog& d) { PressEscape(d); },
     };
@@ -234,7 +217,7 @@ TEST(ProgressDialog, TicksCreepTowardTheTargetAndCloseAfterTheFinishedTicks)
         EXPECT_FALSE(dialog.IsModal());
         // A late tick or a Cancel in the same pass must not end it twice.
         dialog.OnTimer(tick);
-        Click(dialog, wxID_CANCEL);
+        ClickButton(dialog, wxID_CANCEL);
         EXPECT_EQ(dialog.tickCount, 8);
     });
     EXPECT_EQ(result, wxID_OK);

@@ -1,9 +1,12 @@
 #include "tests/support/gui_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 
 #include <wx/app.h>
+#include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/gdicmn.h>
 #include <wx/image.h>
@@ -30,6 +33,26 @@ int ShowModalAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& actio
 {
     wxTheApp->CallAfter([&dialog, action] { action(dialog); });
     return dialog.ShowModal();
+}
+
+void ClickButton(wxDialog& dialog, int id)
+{
+    auto* button = wxDynamicCast(dialog.FindWindow(id), wxButton);
+    if (!button) {
+        ADD_FAILURE() << "no button " << id;
+        return;
+    }
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->ProcessWindowEvent(click);
+}
+
+void PressEscape(wxDialog& dialog)
+{
+    wxKeyEvent key(wxEVT_CHAR_HOOK);
+    key.m_keyCode = WXK_ESCAPE;
+    key.SetEventObject(&dialog);
+    dialog.ProcessWindowEvent(key);
 }
 
 void PumpEvents(int milliseconds)

@@ -10,6 +10,11 @@ class wxRect;
 // Shows the dialog modally and runs the action from inside its modal loop.
 int ShowModalAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& action);
 
+// Presses the dialog's button with this id, as a click would.
+void ClickButton(wxDialog& dialog, int id);
+// Escape as the toolkit delivers it to a dialog first.
+void PressEscape(wxDialog& dialog);
+
 // Lets the toolkit handle what is pending, for up to the given time.
 void PumpEvents(int milliseconds = 50);
 
