@@ -31,6 +31,14 @@ struct SingleGroup
             bp.AddObject(0, i, nullptr);
     }
     void Box(uint32_t i, double x0, double y0, double x1, double y1) { bp.MoveEndpoints(i, x0, y0, y1, x1); }
+    // Object 0 at the unit square and object 1 at (x, y) of the same size, both active.
+    void TwoBoxes(double x, double y)
+    {
+        Box(0, 0, 0, 1, 1);
+        Box(1, x, y, x + 1, y + 1);
+        bp.SetObjectActive(0, true);
+        bp.SetObjectActive(1, true);
+    }
 };
 
 } // namespace
@@ -76,10 +84,7 @@ TEST(BroadPhase, TouchingEdgesDoNotPairInEitherOrder)
 TEST(BroadPhase, MovingOntoAnEdgeKeepsThePairsState)
 {
     SingleGroup g(2);
-    g.Box(0, 0, 0, 1, 1);
-    g.Box(1, 0.5, 0, 1.5, 1);
-    g.bp.SetObjectActive(0, true);
-    g.bp.SetObjectActive(1, true);
+    g.TwoBoxes(0.5, 0);
     EXPECT_EQ(Pairs(g.bp).size(), 1u);
     g.Box(1, 1, 0, 2, 1); // now only touching: equal values never swap
     EXPECT_EQ(Pairs(g.bp).size(), 1u);
@@ -92,10 +97,7 @@ TEST(BroadPhase, MovingOntoAnEdgeKeepsThePairsState)
 TEST(BroadPhase, NanBoundLeavesTheEndpoint)
 {
     SingleGroup g(2);
-    g.Box(0, 0, 0, 1, 1);
-    g.Box(1, 2, 0, 3, 1);
-    g.bp.SetObjectActive(0, true);
-    g.bp.SetObjectActive(1, true);
+    g.TwoBoxes(2, 0);
     g.bp.MoveEndpoints(1, NAN, 0.5, NAN, 3);
     EXPECT_EQ(g.bp.GetEndpoint(1, 0).value, 2.0);
     EXPECT_EQ(g.bp.GetEndpoint(1, 2).value, 0.5);
@@ -110,10 +112,7 @@ TEST(BroadPhase, NanBoundLeavesTheEndpoint)
 TEST(BroadPhase, DisabledPairDropsOutAndComesBackWhenEnabled)
 {
     SingleGroup g(2);
-    g.Box(0, 0, 0, 1, 1);
-    g.Box(1, 0.5, 0.5, 1.5, 1.5);
-    g.bp.SetObjectActive(0, true);
-    g.bp.SetObjectActive(1, true);
+    g.TwoBoxes(0.5, 0.5);
     g.bp.SetPairEnabled(1, 0, false);
     EXPECT_TRUE(Pairs(g.bp).empty());
     g.bp.SetPairEnabled(0, 1, false);
@@ -133,10 +132,7 @@ TEST(BroadPhase, DisabledPairDropsOutAndComesBackWhenEnabled)
 TEST(BroadPhase, ReactivationReportsAgainEvenIfDisabled)
 {
     SingleGroup g(2);
-    g.Box(0, 0, 0, 1, 1);
-    g.Box(1, 0.5, 0.5, 1.5, 1.5);
-    g.bp.SetObjectActive(0, true);
-    g.bp.SetObjectActive(1, true);
+    g.TwoBoxes(0.5, 0.5);
     g.bp.SetPairEnabled(0, 1, false);
     EXPECT_TRUE(Pairs(g.bp).empty());
     g.bp.SetObjectActive(1, false);
@@ -149,10 +145,7 @@ TEST(BroadPhase, ReactivationReportsAgainEvenIfDisabled)
 TEST(BroadPhase, ReactivationWithoutPurgeListsThePairTwice)
 {
     SingleGroup g(2);
-    g.Box(0, 0, 0, 1, 1);
-    g.Box(1, 0.5, 0.5, 1.5, 1.5);
-    g.bp.SetObjectActive(0, true);
-    g.bp.SetObjectActive(1, true);
+    g.TwoBoxes(0.5, 0.5);
     g.bp.SetObjectActive(1, false);
     g.bp.SetObjectActive(1, true);
     EXPECT_EQ(Pairs(g.bp), (PairList{{0, 1}, {0, 1}}));

@@ -4,17 +4,6 @@
 
 #include "tests/world/world_checks.h"
 
-namespace {
-
-CRandomGenerator Rng()
-{
-    CRandomGenerator rng;
-    SeedTutorialGenerator(rng);
-    return rng;
-}
-
-} // namespace
-
 TEST(Dropper, FiresFromTheFeedTowardTheCentre)
 {
     WorldPtr world = NewEmptyWorld();
@@ -26,7 +15,7 @@ TEST(Dropper, FiresFromTheFeedTowardTheCentre)
     world->queue[1] = QueuedBubble{0.8, 0.3, 5};
     world->queueCount = 2;
     world->dropRequested = 1;
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     world->FireBubble(rng);
 
     ASSERT_EQ(world->liveCount, 1u);
@@ -58,13 +47,13 @@ TEST(Dropper, FiringWithEveryRecordLiveLaunchesNothing)
     world->supply = 5;
     world->queue[0] = QueuedBubble{1, 0, 2};
     world->queueCount = 1;
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     world->FireBubble(rng);
     EXPECT_EQ(world->liveCount, kMaxBubbles);
     EXPECT_EQ(world->supply, 5u);
     EXPECT_EQ(world->queueCount, 0u);
     EXPECT_EQ(world->firePending, 1);
-    EXPECT_EQ(rng.position, Rng().position) << "no jitter drawn";
+    EXPECT_EQ(rng.position, TutorialRng().position) << "no jitter drawn";
 }
 
 TEST(Dropper, TutorialRefillsNeverWrapTheSupply)
@@ -72,7 +61,7 @@ TEST(Dropper, TutorialRefillsNeverWrapTheSupply)
     WorldPtr world = NewEmptyWorld();
     world->state = kWorldTutorial;
     world->supply = 0;
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     for (int i = 0; i < 3; ++i)
     {
         world->queue[0] = QueuedBubble{1, 0, 3};
@@ -90,17 +79,17 @@ TEST(Dropper, FullQueueOnlyResetsTheReloadClock)
         world->queue[i] = QueuedBubble{1 - 0.175 * i, 0, uint8_t(i + 1)};
     world->queueCount = 6;
     world->sinceReload = 7;
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     world->ReloadQueue(rng);
     EXPECT_EQ(world->queueCount, 6u);
     EXPECT_EQ(world->sinceReload, 0);
-    EXPECT_EQ(rng.position, Rng().position);
+    EXPECT_EQ(rng.position, TutorialRng().position);
 }
 
 TEST(Dropper, ReloadRedrawsARepeatedColourTwice)
 {
     // Three cases: the first draw differs; the second does; all three repeat.
-    CRandomGenerator probe = Rng();
+    CRandomGenerator probe = TutorialRng();
     uint8_t draws[12];
     for (uint8_t& d : draws)
         d = uint8_t(probe.GetBelow(5) + 1);
@@ -110,7 +99,7 @@ TEST(Dropper, ReloadRedrawsARepeatedColourTwice)
         WorldPtr world = NewEmptyWorld();
         world->queue[0] = QueuedBubble{1, 0, uint8_t(lastIsFirstDraw ? draws[0] : (draws[0] % 5) + 1)};
         world->queueCount = 1;
-        CRandomGenerator rng = Rng();
+        CRandomGenerator rng = TutorialRng();
         world->ReloadQueue(rng);
         ASSERT_EQ(world->queueCount, 2u);
         uint8_t expected = draws[0];
@@ -124,7 +113,7 @@ TEST(Dropper, ReloadRedrawsARepeatedColourTwice)
     // Over many loads with five colours a repeat is kept only when all three
     // draws agree: about 1 in 125.
     WorldPtr world = NewEmptyWorld();
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     int repeats = 0;
     const int loads = 5000;
     uint8_t last = 0;
@@ -150,7 +139,7 @@ TEST(Dropper, QueueSlidesAndKeepsItsSpacing)
     world->state = kWorldTutorial;
     for (int i = 0; i < 6; ++i)
         world->queue[world->queueCount++] = QueuedBubble{0, 0, 1};
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     for (int frame = 0; frame < 600; ++frame)
         world->Step(rng, 1.0 / 60);
     EXPECT_EQ(world->queue[0].progress, 1);
@@ -166,7 +155,7 @@ TEST(Dropper, LastBubbleFiredEndsThePlay)
     world->queue[0] = QueuedBubble{1, 0, 2};
     world->queueCount = 1;
     world->dropRequested = 1;
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     world->Step(rng, 1.0 / 60);
     EXPECT_EQ(world->supply, 0u);
     EXPECT_EQ(world->state, kWorldOutOfBubbles);

@@ -4,27 +4,16 @@
 #include "tests/world/world_checks.h"
 #include "world/random_generator.h"
 
-namespace {
-
-CRandomGenerator TutorialGenerator()
-{
-    CRandomGenerator rng;
-    SeedTutorialGenerator(rng);
-    return rng;
-}
-
-} // namespace
-
 TEST(RandomGenerator, TutorialSeedGivesTheKnownStream)
 {
-    CRandomGenerator rng = TutorialGenerator();
+    CRandomGenerator rng = TutorialRng();
     EXPECT_EQ(rng.pool[0], 0xEA);
     EXPECT_EQ(rng.pool[1], 0xA9);
     EXPECT_EQ(rng.GetUInt32(), 0xEAA94C1Du);
     EXPECT_EQ(rng.GetUInt32(), 0x5DDEFCDFu);
     EXPECT_EQ(rng.GetUInt32(), 0x611F31E6u);
 
-    CRandomGenerator fresh = TutorialGenerator();
+    CRandomGenerator fresh = TutorialRng();
     const uint32_t expected[8] = {3, 0, 2, 0, 4, 2, 2, 0};
     for (uint32_t value : expected)
         EXPECT_EQ(fresh.GetBelow(5), value);
@@ -79,7 +68,7 @@ TEST(RandomGenerator, NegativeUncorrectedStepXorsItsOwnBytes)
 
 TEST(RandomGenerator, RefillHappensBeforeTheThirdByteAtThePoolsEnd)
 {
-    CRandomGenerator rng = TutorialGenerator();
+    CRandomGenerator rng = TutorialRng();
     rng.position = 1022;
     uint8_t last0 = rng.pool[1022];
     uint8_t last1 = rng.pool[1023];
@@ -94,7 +83,7 @@ TEST(RandomGenerator, RefillHappensBeforeTheThirdByteAtThePoolsEnd)
 
 TEST(RandomGenerator, DrawsConsumeFourBytesAndFiveForWideRanges)
 {
-    CRandomGenerator rng = TutorialGenerator();
+    CRandomGenerator rng = TutorialRng();
     EXPECT_EQ(rng.GetBelow(1), 0u);
     EXPECT_EQ(rng.position, 4u);
     rng.GetBelow(65535);
@@ -103,16 +92,16 @@ TEST(RandomGenerator, DrawsConsumeFourBytesAndFiveForWideRanges)
     EXPECT_EQ(rng.position, 13u);
 
     // The fifth byte mirrors the remainder when it is even.
-    CRandomGenerator a = TutorialGenerator();
+    CRandomGenerator a = TutorialRng();
     uint32_t raw = a.GetUInt32() % 100000;
     bool even = (a.pool[a.position] & 1) == 0;
-    CRandomGenerator b = TutorialGenerator();
+    CRandomGenerator b = TutorialRng();
     EXPECT_EQ(b.GetBelow(100000), even ? 100000 - 1 - raw : raw);
 }
 
 TEST(RandomGenerator, BelowZeroThrowsItsGuid)
 {
-    CRandomGenerator rng = TutorialGenerator();
+    CRandomGenerator rng = TutorialRng();
     try
     {
         rng.GetBelow(0);
@@ -127,7 +116,7 @@ TEST(RandomGenerator, BelowZeroThrowsItsGuid)
 TEST(RandomGenerator, ShuffleDrawsOverTheWholeList)
 {
     CBubble* one[1] = {reinterpret_cast<CBubble*>(0x10)};
-    CRandomGenerator rng = TutorialGenerator();
+    CRandomGenerator rng = TutorialRng();
     ShuffleBubbles(rng, one, 1);
     EXPECT_EQ(rng.position, 4u);
     EXPECT_EQ(one[0], reinterpret_cast<CBubble*>(0x10));
@@ -140,8 +129,8 @@ TEST(RandomGenerator, ShuffleDrawsOverTheWholeList)
     CBubble* original[3];
     for (int i = 0; i < 3; ++i)
         list[i] = original[i] = reinterpret_cast<CBubble*>(uintptr_t(0x100 * (i + 1)));
-    CRandomGenerator shuffler = TutorialGenerator();
-    CRandomGenerator draws = TutorialGenerator();
+    CRandomGenerator shuffler = TutorialRng();
+    CRandomGenerator draws = TutorialRng();
     CBubble* expected[3] = {original[0], original[1], original[2]};
     for (int i = 0; i < 3; ++i)
         std::swap(expected[i], expected[draws.GetBelow(3)]);

@@ -200,6 +200,12 @@ TEST(Sticking, RemovingAStarFreesIt)
     EXPECT_EQ(world->starsLeft, 0u);
     EXPECT_EQ(world->freedStarCount, kMaxFreedStars);
     EXPECT_EQ(world->freeCount, 0u);
+
+    // A star count already at 0 must not wrap and keep the level from ending.
+    CBubble* stray = AddBubble(*world, 0.3, 0.4, true, 1);
+    stray->hasStar = 1;
+    world->RemoveBubble(stray);
+    EXPECT_EQ(world->starsLeft, 0u);
 }
 
 TEST(Sticking, StarFreedAtTheExactCentreStaysFinite)

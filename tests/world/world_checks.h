@@ -42,6 +42,13 @@ inline void SeedWith(CRandomGenerator& rng, uint32_t seed)
     rng.Refill();
 }
 
+inline CRandomGenerator TutorialRng()
+{
+    CRandomGenerator rng;
+    SeedTutorialGenerator(rng);
+    return rng;
+}
+
 // An empty play world with its broad phase, as a level has it before the grid.
 WorldPtr NewEmptyWorld();
 

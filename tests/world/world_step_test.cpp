@@ -21,12 +21,6 @@ void Queue(CBubbleWorld& world, double progress, uint8_t colour)
     world.queue[world.queueCount++] = QueuedBubble{progress, 0, colour};
 }
 
-CRandomGenerator Rng()
-{
-    CRandomGenerator rng;
-    SeedTutorialGenerator(rng);
-    return rng;
-}
 
 } // namespace
 
@@ -67,7 +61,7 @@ TEST(WorldStep, FrameWithoutEventsIsOneAdvanceOverTheWholeStep)
         w->mouseDelta = 4;
         w->rightHeld = 1;
     }
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     EXPECT_EQ(world->Step(rng, 0.02), 1u);
     twin->Advance(0.02, 1);
     twin->PostStep();
@@ -85,7 +79,7 @@ TEST(WorldStep, ZeroNegativeAndNonFiniteStepsOnlyRunPostStep)
     world->state = kWorldTutorial;
     CBubble* b = AddBubble(*world, 0, 0.2, false, 1);
     b->vy = -0.1;
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     EXPECT_EQ(world->Step(rng, 0), 0u);
     EXPECT_EQ(world->Step(rng, -0.5), 0u);
     EXPECT_EQ(world->clock, -0.5);
@@ -104,7 +98,7 @@ TEST(WorldStep, FireComesBeforeReloadAtTheSameTime)
     world->sinceReload = 0.1; // fast reload due now
     world->dropRequested = 1;
     EXPECT_EQ(NextEvent(*world, 0.02).type, kEventFire);
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     world->FireBubble(rng);
     WorldEvent ev = NextEvent(*world, 0.02);
     EXPECT_EQ(ev.type, kEventReload);
@@ -132,7 +126,7 @@ TEST(WorldStep, ReloadIntervalsFollowTheQueueLength)
 
 TEST(WorldStep, DropRequestFiresOnlyFromTheFiringPosition)
 {
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     WorldPtr world = NewEmptyWorld();
     world->state = kWorldTutorial;
     world->supply = 5;
@@ -156,7 +150,7 @@ TEST(WorldStep, LaterEventInTheFrameCanBringTheEntryIntoPlace)
 {
     for (double sinceReload : {4.99, 0.0})
     {
-        CRandomGenerator rng = Rng();
+        CRandomGenerator rng = TutorialRng();
         WorldPtr world = NewEmptyWorld();
         world->supply = 10;
         Queue(*world, 0.985, 1);
@@ -213,7 +207,7 @@ TEST(WorldStep, DeepOverlapBurstsTheFasterBubble)
     ev = NextEvent(*world, 1);
     EXPECT_EQ(ev.first, b) << "equal speeds: the higher id bursts";
 
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     world->HandleEvent(rng, ev);
     EXPECT_EQ(world->liveCount, 1u);
     EXPECT_EQ(world->live[0], a);
@@ -223,7 +217,7 @@ TEST(WorldStep, DeepOverlapBurstsTheFasterBubble)
 
 TEST(WorldStep, StateMachineOutOfBubblesLosesAfterFiveSeconds)
 {
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     WorldPtr world = NewEmptyWorld();
     AddStarKeeper(*world);
     AddBubble(*world, 0, 0.3, false, 1); // nothing to rest on: never settles
@@ -243,7 +237,7 @@ TEST(WorldStep, StateMachineOutOfBubblesLosesAfterFiveSeconds)
 
 TEST(WorldStep, StateMachineOutOfBubblesLosesOnceNothingIsFree)
 {
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     WorldPtr world = NewEmptyWorld();
     AddStarKeeper(*world);
     world->supply = 1;
@@ -256,7 +250,7 @@ TEST(WorldStep, StateMachineOutOfBubblesLosesOnceNothingIsFree)
 
 TEST(WorldStep, FreeingTheLastStarWinsEvenWhenOutOfBubbles)
 {
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     WorldPtr world = NewEmptyWorld();
     for (int i = 0; i < 7; ++i)
         AddBubble(*world, 0.5 * i, 0.5, true, 0)->centre = 1;
@@ -295,7 +289,7 @@ TEST(WorldStep, ClearingPopIntervalScalesWithWhatIsLeft)
 
 TEST(WorldStep, ClearingPopsAtItsInterval)
 {
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     WorldPtr world = NewEmptyWorld();
     for (uint32_t i = 0; i < 100; ++i)
         AddBubble(*world, 0.05 * (i % 10), 0.05 * (i / 10), true, 1);
@@ -312,7 +306,7 @@ TEST(WorldStep, ClearingPopsAtItsInterval)
 
 TEST(WorldStep, ClearingWithOnlyTheCentreLeftBurstsNothing)
 {
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     WorldPtr world = NewEmptyWorld();
     for (int i = 0; i < 7; ++i)
         AddBubble(*world, 0.1 * i, 0, true, 0)->centre = 1;
@@ -329,7 +323,7 @@ TEST(WorldStep, ClearingWithOnlyTheCentreLeftBurstsNothing)
 
 TEST(WorldStep, TutorialStateNeverWinsOrLoses)
 {
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     WorldPtr world = NewEmptyWorld();
     world->state = kWorldTutorial;
     world->starsLeft = 0;
@@ -344,7 +338,7 @@ TEST(WorldStep, SubStepCapEndsAFrameThatWouldNeverFinish)
 {
     // A negative reload interval with a full queue makes a reload due at once
     // for ever; the cap must let the frame end and the clock run.
-    CRandomGenerator rng = Rng();
+    CRandomGenerator rng = TutorialRng();
     WorldPtr world = NewEmptyWorld();
     world->supply = 100;
     for (int i = 0; i < 6; ++i)
