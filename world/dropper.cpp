@@ -4,7 +4,8 @@
 
 namespace {
 
-// The front queue entry at progress 1 stands this far inside the dropper's end.
+// The feed ends 0.35 beyond the dropper; its front entry, where a bubble
+// leaves, stands one swing arm short of that.
 const double kFeedEnd = 0.35;
 const double kFeedArm = 0.14393939393939395;
 
