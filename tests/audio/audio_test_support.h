@@ -145,6 +145,8 @@ struct ManualSoundThread
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
+        ManualWaveOutTakePlayed();
+        ManualMidiStreamTakeLog();
         InitSoundThreadState(state);
     }
     ~ManualSoundThread()
