@@ -2,8 +2,11 @@
 // message handling on the test's own thread against manual-clock devices.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/sound_thread.h"
@@ -172,4 +175,30 @@ struct ManualSoundThread
         }
         return handled;
     }
+};
+
+// Plays both manual devices on a thread of its own, faster than real time,
+// for tests with a real sound thread.
+class ManualClock
+{
+public:
+    ManualClock()
+        : thread([this] {
+              while (!stop) {
+                  ManualWaveOutAdvance(kMixBlockSamples);
+                  ManualMidiStreamAdvance(11025);
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+              }
+          })
+    {
+    }
+    ~ManualClock()
+    {
+        stop = true;
+        thread.join();
+    }
+
+private:
+    std::atomic<bool> stop{false};
+    std::thread thread;
 };
