@@ -251,14 +251,15 @@ bool OpenOutput(MidiStreamDevice& device)
         return false; // the one synth is busy
     if (device.backend == AudioBackend::Devices && !OpenAlsaOutput(device.alsa, 2))
         return false;
+    // The sound font loads before a capture starts its clock.
+    if (!Synth()) {
+        CloseAlsaOutput(device.alsa);
+        return false;
+    }
     if (device.backend == AudioBackend::Capture) {
         device.capture = OpenCaptureFile("skylume-music.wav", 2);
         if (!device.capture)
             return false;
-    }
-    if (!Synth()) {
-        CloseAlsaOutput(device.alsa);
-        return false;
     }
     fluid_synth_system_reset(g_synth);
     g_synthOwner = &device;
