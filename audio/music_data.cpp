@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/win_resources.h"
+#include "audio/resource_bytes.h"
 
 namespace {
 
@@ -185,15 +185,7 @@ CMusicData* CMusicData::Create(const uint8_t* data, uint32_t size)
 
 CMusicData* LoadMusicResource(std::string name)
 {
-    HRSRC found = FindResourceA(nullptr, name.c_str(), "MID");
-    if (!found)
-        return nullptr;
-    HGLOBAL loaded = LoadResource(nullptr, found);
-    if (!loaded)
-        return nullptr;
-    const void* data = LockResource(loaded);
-    DWORD size = SizeofResource(nullptr, found);
-    if (!data || size == 0)
-        return nullptr;
-    return CMusicData::Create(static_cast<const uint8_t*>(data), size);
+    uint32_t size = 0;
+    const uint8_t* data = FindResourceBytes(name.c_str(), "MID", &size);
+    return data ? CMusicData::Create(data, size) : nullptr;
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/win_acm.h"
-#include "platform/win_resources.h"
+#include "audio/resource_bytes.h"
 
 const WAVEFORMATEX g_mixerFormat = {WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
 
@@ -146,15 +146,7 @@ CSoundData* ConvertWaveToSoundData(uint32_t size, const uint8_t* data)
 
 CSoundData* LoadSoundResource(std::string name)
 {
-    HRSRC found = FindResourceA(nullptr, name.c_str(), "WAV");
-    if (!found)
-        return nullptr;
-    HGLOBAL loaded = LoadResource(nullptr, found);
-    if (!loaded)
-        return nullptr;
-    const void* data = LockResource(loaded);
-    DWORD size = SizeofResource(nullptr, found);
-    if (!data || size == 0)
-        return nullptr;
-    return ConvertWaveToSoundData(size, static_cast<const uint8_t*>(data));
+    uint32_t size = 0;
+    const uint8_t* data = FindResourceBytes(name.c_str(), "WAV", &size);
+    return data ? ConvertWaveToSoundData(size, data) : nullptr;
 }
