@@ -82,7 +82,8 @@ void CMidiPlayer::Start()
     }
     if (!active)
         return;
-    for (uint32_t more = kStreamBuffers - queuedBuffers; more > 0 && active; --more)
+    uint32_t more = queuedBuffers < kStreamBuffers ? kStreamBuffers - queuedBuffers : 0;
+    for (; more > 0 && active; --more)
         FillAndQueue();
 }
 

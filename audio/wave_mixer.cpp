@@ -167,7 +167,8 @@ void CWaveMixer::Start()
         Open();
     if (!active)
         return;
-    for (uint32_t more = kMixBlocks - queuedBlocks; more > 0 && active; --more)
+    uint32_t more = queuedBlocks < kMixBlocks ? kMixBlocks - queuedBlocks : 0;
+    for (; more > 0 && active; --more)
         MixAndQueue();
 }
 

@@ -148,8 +148,9 @@ TEST(SoundData, ExtraFormatBytesAreReadOnlyWhereTheChunkHoldsThem)
         memcpy(&raw, &v, 4);
         PutLe(body, raw, 4);
     }
-    Bytes chunks = Chunk("fmt ", FormatBody(3, 1, 44100, 32));
-    Append(chunks, Chunk("data", body));
+    // The format chunk comes last, so a read of cbSize would run off the data.
+    Bytes chunks = Chunk("data", body);
+    Append(chunks, Chunk("fmt ", FormatBody(3, 1, 44100, 32)));
     Sound sound = LoadExact(Riff(chunks));
     ASSERT_NE(sound, nullptr);
     EXPECT_EQ(SamplesOf(*sound), (std::vector<int16_t>{16384, -8192}));

@@ -293,3 +293,18 @@ TEST_F(WaveMixer, VolumeRampsEachChannelWithinItsLimit)
     PlayBlocks(5);
     EXPECT_EQ(played[4 * B], 10000);
 }
+
+TEST_F(WaveMixer, ADeviceThatTakesNoBlocksStillClosesOnDisable)
+{
+    OpenAndSettle();
+    // Every block comes back and none can be written again: nothing will ever be returned.
+    waveOutReset(mixer.device);
+    for (WAVEHDR& header : mixer.headers)
+        waveOutUnprepareHeader(mixer.device, &header, sizeof(WAVEHDR));
+    thread.Pump();
+    EXPECT_EQ(mixer.queuedBlocks, 0u);
+    EXPECT_TRUE(mixer.active);
+    thread.Send(WM_SOUND_DISABLE);
+    EXPECT_FALSE(mixer.active); // closed at once, or quit would wait for nothing
+    EXPECT_FALSE(ManualWaveOutIsOpen());
+}
