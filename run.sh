@@ -10,6 +10,7 @@ PACKAGES=(
   libwxgtk3.2-dev libgl1-mesa-dev libgl1-mesa-dri
   libgtest-dev
   libasound2-dev libfluidsynth-dev timgm6mb-soundfont libxrandr-dev
+  clang-14 libclang-rt-14-dev
   xvfb xauth xdotool x11-xserver-utils imagemagick openbox
 )
 
@@ -36,6 +37,18 @@ run_tests() { # dir
   ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
 }
 
+# ThreadSanitizer build of the tests labelled "thread" only.
+build_thread_tests() { # dir
+  cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYLUME_SANITIZE=thread >/dev/null
+  cmake --build "$1" -j"$(nproc)" --target audio_thread_test platform_audio_device_test
+}
+
+# libFuzzer targets, a clang project of their own.
+build_fuzz() { # dir
+  cmake -S tests/fuzz -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+  cmake --build "$1" -j"$(nproc)"
+}
+
 case "${1:-}" in
   game)
     install_missing
@@ -46,8 +59,13 @@ case "${1:-}" in
     install_missing
     build build
     build build-sanitize -DSKYLUME_SANITIZE=address,undefined
+    build_thread_tests build-tsan
+    build_fuzz build-fuzz
     status=0
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-sanitize || status=1
+    # FluidSynth loads its sound font on OpenMP threads that ThreadSanitizer cannot follow.
+    OMP_NUM_THREADS=1 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -L thread --output-on-failure -j"$(nproc)" || status=1
+    ctest --test-dir build-fuzz --output-on-failure -j2 || status=1
     run_tests build || status=1
     exit $status
     ;;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "audio/midi_player.h"
+#include "audio/wave_mixer.h"
 #include "platform/win_threads.h"
 
 class CRefCountedObject;
@@ -32,3 +34,30 @@ extern DWORD g_soundThreadId;
 // Posts to the sound thread when there is one. A non-null object travels with
 // one added reference; if the post fails that reference is released again.
 void PostSoundMessage(UINT message, CRefCountedObject* object, LPARAM lParam);
+
+// GUI thread. Calls nest: the thread runs from the first start to the last stop.
+void StartSoundThread();
+// Waits at most 5 seconds for the thread to close its devices and end.
+void StopSoundThread();
+DWORD SoundThreadProc(void* parameter);
+
+// Pings until the new thread's queue takes the post. False if the thread
+// ended without ever making one.
+bool WaitForSoundThreadQueue(HANDLE thread, DWORD threadId);
+
+// Everything the sound thread owns; touched by no other thread.
+struct SoundThreadState
+{
+    bool quit;
+    int32_t enableCount; // output runs while above 0; may go below
+    CWaveMixer mixer;
+    CMidiPlayer player;
+};
+
+// False when the mixer's or player's buffers cannot be had.
+bool InitSoundThreadState(SoundThreadState& state);
+void HandleSoundMessage(SoundThreadState& state, const MSG& msg);
+// Quit has arrived and both devices are closed.
+bool SoundThreadMayEnd(const SoundThreadState& state);
+// Closes the devices and releases every reference still held.
+void DestroySoundThreadState(SoundThreadState& state);

@@ -20,6 +20,7 @@ struct MessageQueue
     std::mutex mutex;
     std::condition_variable arrived;
     std::deque<MSG> messages;
+    bool closed = false; // its thread ended: posts that found it late must fail
 };
 
 // Queues by thread id. The registry lock is held only to find a queue.
@@ -54,6 +55,7 @@ void DisposeQueue(const std::shared_ptr<MessageQueue>& queue)
     {
         std::lock_guard<std::mutex> lock(queue->mutex);
         left.swap(queue->messages);
+        queue->closed = true;
     }
     ThreadMessageDisposer disposer = g_disposer.load();
     if (disposer)
@@ -263,6 +265,8 @@ BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
     }
     {
         std::lock_guard<std::mutex> lock(queue->mutex);
+        if (queue->closed)
+            return FALSE;
         queue->messages.push_back(MSG{nullptr, message, wParam, lParam, TickCount()});
     }
     queue->arrived.notify_one();

@@ -1,0 +1,180 @@
+#include "audio/midi_player.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "audio/sound_thread.h"
+
+namespace {
+
+constexpr uint32_t kRecordBytes = sizeof(MIDIEVENT);
+constexpr uint32_t kRoomNeeded = 32; // a record and the end record, with room to spare
+
+void PutRecord(uint8_t* buffer, uint32_t& used, uint32_t delta, uint32_t event)
+{
+    MIDIEVENT record = {delta, 0, event};
+    memcpy(buffer + used, &record, kRecordBytes);
+    used += kRecordBytes;
+}
+
+bool HasRoom(uint32_t used)
+{
+    return used + kRoomNeeded <= kStreamBufferBytes;
+}
+
+uint32_t ShortMessage(const MidiEvent& event)
+{
+    return event.status | event.data1 << 8 | event.data2 << 16;
+}
+
+uint32_t StreamEvent(const MidiEvent& event)
+{
+    if (event.status == 0xFF)
+        return static_cast<uint32_t>(MEVT_TEMPO) << 24 | event.data1 << 16 | event.data2 << 8
+            | event.data3;
+    return ShortMessage(event);
+}
+
+bool IsProgramChange(const MidiEvent& event)
+{
+    return (event.status & 0xF0) == 0xC0;
+}
+
+} // namespace
+
+bool CMidiPlayer::Init()
+{
+    flags = 0;
+    music = nullptr;
+    cursor = 0;
+    position = 0;
+    active = 0;
+    stopping = 0;
+    resendPrograms = 0;
+    queuedBuffers = 0;
+    stream = nullptr;
+    nextBuffer = 0;
+    memset(headers, 0, sizeof headers);
+    bool ok = true;
+    for (uint8_t*& buffer : buffers) {
+        buffer = static_cast<uint8_t*>(calloc(kStreamBufferBytes, 1));
+        ok = ok && buffer;
+    }
+    return ok;
+}
+
+void CMidiPlayer::SetMusic(CMusicData* newMusic, uint32_t newFlags)
+{
+    if (music)
+        music->Release();
+    position = 0;
+    music = newMusic;
+    flags = newFlags;
+    cursor = 0;
+}
+
+void CMidiPlayer::Start()
+{
+    stopping = 0;
+    if (!active) {
+        resendPrograms = 1;
+        Open();
+    }
+    if (!active)
+        return;
+    uint32_t more = queuedBuffers < kStreamBuffers ? kStreamBuffers - queuedBuffers : 0;
+    for (; more > 0 && active; --more)
+        FillAndQueue();
+}
+
+void CMidiPlayer::Open()
+{
+    UINT deviceId = MIDI_MAPPER;
+    if (midiStreamOpen(&stream, &deviceId, 1, GetCurrentThreadId(), 0, CALLBACK_THREAD)
+        != MMSYSERR_NOERROR) {
+        stream = nullptr;
+        return;
+    }
+    MIDIPROPTIMEDIV timeDiv = {sizeof timeDiv, kStreamTicksPerQuarter};
+    midiStreamProperty(stream, reinterpret_cast<BYTE*>(&timeDiv), MIDIPROP_SET | MIDIPROP_TIMEDIV);
+    memset(headers, 0, sizeof headers);
+    for (uint32_t b = 0; b < kStreamBuffers; ++b) {
+        headers[b].lpData = reinterpret_cast<char*>(buffers[b]);
+        headers[b].dwBufferLength = kStreamBufferBytes;
+        midiOutPrepareHeader(stream, &headers[b], sizeof(MIDIHDR));
+    }
+    midiStreamRestart(stream);
+    active = 1;
+    nextBuffer = 0;
+    queuedBuffers = 0;
+    FillAndQueue();
+    FillAndQueue();
+}
+
+void CMidiPlayer::Close()
+{
+    midiStreamStop(stream);
+    midiOutReset(stream);
+    for (MIDIHDR& header : headers)
+        midiOutUnprepareHeader(stream, &header, sizeof(MIDIHDR));
+    midiStreamClose(stream);
+    stream = nullptr;
+    active = 0;
+}
+
+void CMidiPlayer::Destroy()
+{
+    if (active)
+        Close();
+    for (uint8_t*& buffer : buffers) {
+        free(buffer);
+        buffer = nullptr;
+    }
+    if (music)
+        music->Release();
+    music = nullptr;
+}
+
+void CMidiPlayer::FillAndQueue()
+{
+    uint8_t* buffer = buffers[nextBuffer];
+    uint32_t used = 0;
+    size_t count = music ? music->events.size() : 0;
+    // After an opening the stream has been reset: restore the instruments.
+    if (resendPrograms && music && cursor < count) {
+        for (size_t i = 0; i < cursor && HasRoom(used); ++i)
+            if (IsProgramChange(music->events[i]))
+                PutRecord(buffer, used, 0, ShortMessage(music->events[i]));
+    }
+    resendPrograms = 0;
+
+    uint32_t end = position + kStreamTicksPerQuarter;
+    while (HasRoom(used) && music && cursor < count && music->events[cursor].time < end) {
+        const MidiEvent& event = music->events[cursor];
+        if (event.time >= position) {
+            PutRecord(buffer, used, event.time - position, StreamEvent(event));
+            position = event.time;
+        }
+        cursor += 1;
+    }
+    PutRecord(buffer, used, end - position, kEndOfQuarterEvent);
+    position = end;
+
+    if (music && cursor >= count) {
+        cursor = 0;
+        if (flags & SOUND_LOOP) {
+            position = 0;
+        } else {
+            music->Release();
+            music = nullptr;
+        }
+    }
+
+    MIDIHDR& header = headers[nextBuffer];
+    header.dwBytesRecorded = used;
+    header.dwFlags |= MHDR_ISSTRM;
+    if (midiStreamOut(stream, &header, sizeof(MIDIHDR)) == MMSYSERR_NOERROR) {
+        queuedBuffers += 1;
+        nextBuffer = 1 - nextBuffer;
+    }
+}

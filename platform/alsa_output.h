@@ -1,0 +1,21 @@
+// Blocking 16-bit PCM output on ALSA's "default" device, which reaches
+// PulseAudio or PipeWire on a desktop. Without a sound card opening fails at
+// once, and ALSA's own error printing is kept quiet.
+#pragma once
+
+#include <cstdint>
+
+struct _snd_pcm;
+
+struct AlsaOutput
+{
+    _snd_pcm* pcm = nullptr;
+    unsigned channels = 0;
+};
+
+bool OpenAlsaOutput(AlsaOutput& output, unsigned channels);
+// Blocks until the frames are in the device's buffer; recovers from underruns.
+void WriteAlsaOutput(AlsaOutput& output, const int16_t* frames, uint32_t count);
+// Drops whatever is still buffered.
+void DropAlsaOutput(AlsaOutput& output);
+void CloseAlsaOutput(AlsaOutput& output);

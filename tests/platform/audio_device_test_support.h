@@ -1,0 +1,67 @@
+// Shared by the wave output and MIDI stream tests: a private folder for
+// captured files, and reading a captured WAV back.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/audio_backend.h"
+#include "platform/win_threads.h"
+
+// Capture into a fresh folder; each test runs in a process of its own.
+inline std::string UseCaptureFolder()
+{
+    char pattern[] = "/tmp/skylume-capture-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    setenv("SKYLUME_AUDIO_DIR", dir.c_str(), 1);
+    SetAudioBackend(AudioBackend::Capture);
+    return dir;
+}
+
+struct CapturedWave
+{
+    uint32_t rate = 0;
+    uint16_t channels = 0;
+    std::vector<int16_t> samples;
+};
+
+inline CapturedWave ReadCapture(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    CapturedWave wave;
+    if (bytes.size() < 44 || memcmp(bytes.data(), "RIFF", 4) != 0)
+        return wave;
+    memcpy(&wave.channels, &bytes[22], 2);
+    memcpy(&wave.rate, &bytes[24], 4);
+    uint32_t dataBytes;
+    memcpy(&dataBytes, &bytes[40], 4);
+    if (44 + static_cast<size_t>(dataBytes) > bytes.size())
+        return wave;
+    wave.samples.resize(dataBytes / 2);
+    memcpy(wave.samples.data(), &bytes[44], dataBytes & ~1u);
+    return wave;
+}
+
+// Handles nothing: collects the device notifications that reached this thread.
+inline std::vector<MSG> TakeMessages()
+{
+    std::vector<MSG> out;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        out.push_back(msg);
+    return out;
+}
+
+inline long ElapsedMilliseconds(std::chrono::steady_clock::time_point since)
+{
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - since)
+                                 .count());
+}
