@@ -1,5 +1,6 @@
 #include "foundation/text_fitting.h"
 
+#include <algorithm>
 #include <map>
 
 #include <wx/dc.h>
@@ -67,7 +68,8 @@ int DrawTextInBox(wxDC& dc, const wxString& text, int x, int y, int width, int h
     dc.GetTextExtent(text, &tw, &th);
     if (tw > width) {
         wxFont shrunk = dc.GetFont();
-        shrunk.SetPointSize(shrunk.GetPointSize() * width / tw);
+        // Never below 1: a zero size is no font at all.
+        shrunk.SetPointSize(std::max(1, shrunk.GetPointSize() * width / tw));
         dc.SetFont(shrunk);
         dc.GetTextExtent(text, &tw, &th);
     }

@@ -42,5 +42,10 @@ wxString GetKeyName(int keyCode)
     int special = keyCode - kFirstSpecialCode;
     if (special >= 0 && special < kSpecialCount)
         return kSpecialNames[special];
+    // Control codes and codes past the character range have no glyph: a
+    // stored key the game cannot name still shows as something readable.
+    bool printable = (keyCode > 32 && keyCode < 127) || (keyCode > 160 && keyCode < 256);
+    if (!printable)
+        return wxString::Format("Key %d", keyCode);
     return wxString::Format("%c", keyCode);
 }

@@ -70,6 +70,11 @@ TEST_F(TextTest, LineInABoxShrinksOnlyWhenTooWide)
     int narrower = tw - 1;
     DrawTextInBox(dc, text, 10, 0, narrower, 40, 24);
     EXPECT_EQ(dc.GetFont().GetPointSize(), cachedSize * narrower / tw);
+    // However narrow the box, the font keeps a size.
+    DrawTextInBox(dc, text, 10, 0, 1, 40, 24);
+    EXPECT_GE(dc.GetFont().GetPointSize(), 1);
+    DrawTextInBox(dc, text, 10, 0, 0, 40, 24);
+    EXPECT_GE(dc.GetFont().GetPointSize(), 1);
     // The shrunken font is not cached.
     SetFontForPixelHeight(dc, 24);
     EXPECT_EQ(dc.GetFont().GetPointSize(), cachedSize);

@@ -167,7 +167,16 @@ TEST(KeyNames, NamedAndPlainKeys)
     EXPECT_EQ(GetKeyName(371), "Num Pad F1");
     EXPECT_EQ(GetKeyName(396), "Command");
     EXPECT_EQ(GetKeyName(306), "Shift");
-    // No row: the code as a character.
-    EXPECT_EQ(GetKeyName(304), wxString::Format("%c", 304));
-    EXPECT_EQ(GetKeyName(397), wxString::Format("%c", 397));
+    // No row: a printable character as itself, anything else by number.
+    EXPECT_EQ(GetKeyName(126), "~");
+    EXPECT_EQ(GetKeyName(233), wxString::FromUTF8("\xc3\xa9"));
+    EXPECT_EQ(GetKeyName(1), "Key 1");
+    EXPECT_EQ(GetKeyName(10), "Key 10");
+    EXPECT_EQ(GetKeyName(0), "Key 0");
+    EXPECT_EQ(GetKeyName(-5), "Key -5");
+    EXPECT_EQ(GetKeyName(150), "Key 150");
+    EXPECT_EQ(GetKeyName(160), "Key 160");
+    EXPECT_EQ(GetKeyName(304), "Key 304");
+    EXPECT_EQ(GetKeyName(397), "Key 397");
+    EXPECT_EQ(GetKeyName(100000), "Key 100000");
 }
