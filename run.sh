@@ -12,6 +12,7 @@ PACKAGES=(
   libasound2-dev libfluidsynth-dev timgm6mb-soundfont libxrandr-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool x11-xserver-utils imagemagick openbox
+  python3-pil python3-numpy fonts-dejavu-core
 )
 
 install_missing() {

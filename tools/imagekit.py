@@ -222,7 +222,8 @@ def lettering(layer, text, size, cx, cy, fill_top, fill_bottom, outline=INK,
     face = text_mask(layer, text, size, cx, cy, **args)
     half = size * 0.37 * stretch
     if glow is not None:
-        layer.paint(blur(outer, stroke * layer.ss * 1.2), glow, alpha=0.9)
+        edge = np.minimum(np.minimum(layer.x, layer.width - layer.x), np.minimum(layer.y, layer.height - layer.y))
+        layer.paint(blur(outer, stroke * layer.ss * 0.8) * smoothstep(2, 14, edge), glow, alpha=0.9)
     layer.paint(outer, outline)
     t = smoothstep(cy - half, cy + half, layer.y)
     layer.paint(face, mix(fill_top, fill_bottom, t))

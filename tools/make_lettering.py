@@ -30,7 +30,7 @@ def word(text, width, height, glow=None, fill_share=0.86):
     """One line of lettering centred in a width x height picture."""
     layer = ik.Layer(width, height)
     share = 0.09 if glow else 0.07
-    room = 0.80 if glow else fill_share
+    room = 0.74 if glow else fill_share
     size = fitted_size(text, width * room, height * room, share)
     descends = any(ch in "gyp" for ch in text)
     cy = height / 2 - (size * 0.11 * STRETCH if descends else 0)
@@ -71,7 +71,7 @@ def text_skylume():
     """The logo: the title lettering with a golden star riding on it."""
     layer = word("Skylume", 1024, 300, glow=GLOW)
     ik.shaded_star(layer, 905, 62, 44, 20, outline=5)
-    for x, y, r in ((960, 120, 7), (850, 28, 5)):
+    for x, y, r in ((960, 122, 7), (852, 40, 5)):
         sparkle(layer, x, y, r)
     return layer.pixels()
 

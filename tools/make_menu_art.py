@@ -91,7 +91,7 @@ def about():
     layer = ik.Layer(size, size, ss=2)
     cx, cy, r = 300.0, 352.0, 44.0
     halo = np.hypot(layer.x - cx, layer.y - cy)
-    layer.paint(ik.smoothstep(300, 80, halo), (0.35, 0.25, 0.85), alpha=0.3)
+    layer.paint(ik.smoothstep(280, 70, halo), (0.35, 0.25, 0.85), alpha=0.3)
     for index, (x, y) in enumerate(cluster_cells(cx, cy, 2 * r, 2.6)):
         coverage, value = ik.glossy_sphere(layer, x, y, r - 1)
         layer.paint(coverage, value[..., None] * np.array(TINTS[(index * 3) % len(TINTS)]))
@@ -133,15 +133,17 @@ DOME_R = [0.135, 0.134589, 0.130088, 0.120807, 0.105092, 0.078755, 0.0539]
 def badge_distance(layer, x_offset):
     """The badge's outline: on top the mound that the celebration's rain
     piles on (the same circles), below it a flatter saucer curve."""
-    scale = 256 / 0.7
-    best = np.full(layer.x.shape, np.inf)
+    scale, soft = 256 / 0.7, 5.0
+    total = np.zeros(layer.x.shape)
     for x, r in zip(DOME_X, DOME_R):
         for sx in ((x,) if x == 0 else (x, -x)):
             cx = x_offset + (sx + 0.35) * scale
             dy = layer.y - 64
             squash = np.where(dy > 0, 1.25, 1.0)
             d = np.hypot(layer.x - cx, dy * squash) - r * scale
-            best = np.minimum(best, d)
+            total += np.exp(-np.minimum(d, 60) / soft)
+    # A smooth union: the scallops between the circles are filled in.
+    best = -soft * np.log(total)
     return np.maximum(best, 2.5 - np.minimum(layer.x - x_offset, x_offset + 256 - layer.x))
 
 
@@ -155,7 +157,7 @@ def badge(layer, x_offset, hue):
     gloss = np.maximum(d + 10, layer.y - 36)
     layer.paint(layer.cover(gloss), (1, 1, 1), alpha=0.35)
     band = np.maximum(np.abs(layer.y - 64) - 23, d + 2)
-    layer.paint(layer.cover(band), ik.NAVY, alpha=0.78)
+    layer.paint(layer.cover(band), ik.NAVY, alpha=0.72)
     layer.paint(layer.cover(np.maximum(np.abs(np.abs(layer.y - 64) - 23) - 1.2, d + 4)), hue * 0.5 + 0.5)
     for i in range(5):
         x = x_offset + 128 + (i - 2) * 26
@@ -174,10 +176,10 @@ def levels():
 def stages():
     layer = ik.Layer(1280, 128)
     titles = ["Tutorial", "Stage 1", "Stage 2", "Stage 3", "Stage 4"]
+    size = min(lettering.fitted_size(title, 200, 40, 0.07) for title in titles)
     for index, title in enumerate(titles):
         badge(layer, index * 256, HUES[index])
-        size = lettering.fitted_size(title, 200, 40, 0.07)
-        ik.lettering(layer, title, size, index * 256 + 128, 64, lettering.TOP, lettering.BOTTOM,
+        ik.lettering(layer, title, size, index * 256 + 128, 62, lettering.TOP, lettering.BOTTOM,
                      stroke=size * 0.07, face_path=lettering.FACE, stretch=lettering.STRETCH)
     return layer.pixels()
 

@@ -70,7 +70,7 @@ def housing(layer, px, py, radius, edge):
     layer.paint(layer.cover(d), ik.NAVY)
     shade = ik.smoothstep(edge, edge * 0.3, radius)
     layer.paint(layer.cover(d + 5), ik.mix((0.60, 0.62, 0.86), ik.PORCELAIN, shade))
-    bevel = np.maximum(np.abs(radius - (edge - 16)) - 1.5, layer.x - (DISPENSER_SIZE - 20))
+    bevel = np.maximum(np.maximum(np.abs(radius - (edge - 16)) - 1.5, layer.x - (DISPENSER_SIZE - 20)), 9 - layer.y)
     layer.paint(layer.cover(bevel), (0.52, 0.54, 0.80))
 
 
@@ -117,11 +117,11 @@ def feed_tube(layer, radius, quarter, track, half):
 
 def nozzle(layer, x, y, half):
     """The collar round the firing point and the lip below it."""
-    ring = np.abs(ik.circle_distance(layer, x, y, half + 9)) - 7
-    layer.paint(layer.cover(ring - 3), ik.NAVY)
+    ring = np.abs(ik.circle_distance(layer, x, y, half + 8)) - 4.5
+    layer.paint(layer.cover(ring - 2), ik.NAVY)
     lit = ik.smoothstep(y + half, y - half, layer.y)
     layer.paint(layer.cover(ring), ik.mix((0.55, 0.58, 0.85), ik.PORCELAIN, lit))
-    lip = ik.round_rect_distance(layer, x - half - 14, y + half + 12, x + half + 14, y + half + 34, 9)
+    lip = ik.round_rect_distance(layer, x - half - 10, y + half + 12, x + half + 10, y + half + 34, 9)
     layer.paint(layer.cover(lip - 3), ik.NAVY)
     layer.paint(layer.cover(lip), ik.mix(ik.PORCELAIN, (0.60, 0.62, 0.88), ik.smoothstep(y + half + 14, y + half + 34, layer.y)))
     light = ik.round_rect_distance(layer, x - half + 4, y + half + 20, x + half - 4, y + half + 26, 3)
