@@ -166,16 +166,18 @@ def hub(layer, cx, cy, pitch, r):
 
 
 def petal(layer, x, y, r):
-    """One lit pearly sphere of the hub."""
+    """One cell of the hub: a porcelain cap with a bevel and a cyan lamp,
+    machine-made so that it never passes for a bubble."""
     nx = (layer.x - x) / r
     ny = -(layer.y - y) / r
     rr = np.hypot(nx, ny)
-    nz = np.sqrt(np.clip(1 - rr * rr, 0, 1))
-    lambert = np.clip(-0.45 * nx + 0.55 * ny + 0.70 * nz, 0, 1)
-    colour = mix((0.30, 0.30, 0.62), PORCELAIN, lambert ** 1.3)
-    spot = np.hypot((nx + 0.35) / 0.35, (ny - 0.42) / 0.22)
-    colour = mix(colour, (1, 1, 1), smoothstep(1.0, 0.4, spot) * 0.9)
-    layer.paint(layer.cover((rr - 1) * r), colour)
+    lit = np.clip(0.5 + 0.5 * (-0.6 * nx + 0.8 * ny), 0, 1)
+    layer.paint(layer.cover((rr - 1) * r), mix((0.50, 0.52, 0.80), PORCELAIN, lit))
+    layer.paint(layer.cover((np.abs(rr - 0.74) - 0.05) * r), (0.42, 0.44, 0.72))
+    layer.paint(layer.cover((rr - 0.66) * r), mix(PORCELAIN, (0.62, 0.64, 0.88), lit))
+    layer.paint(layer.cover((rr - 0.40) * r), INK)
+    gem = smoothstep(0.34, 0.0, np.hypot(nx + 0.1, ny - 0.12))
+    layer.paint(layer.cover((rr - 0.33) * r), mix((0.10, 0.45, 0.80), (0.85, 1.0, 1.0), gem))
 
 
 def font(size, path=FONT_BOLD):

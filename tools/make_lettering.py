@@ -60,20 +60,87 @@ def text_completed():
 
 
 def text_paused():
-    return word("Paused", 1024, 200, glow=GLOW).pixels()
+    return title("Paused", 1024, 320).pixels()
 
 
 def text_settings():
-    return word("Settings", 1024, 224, glow=GLOW).pixels()
+    return title("Settings", 1024, 300).pixels()
+
+
+def title(text, width, height):
+    """A menu title in the logo's dress: two outlines, glow, sky gradient."""
+    layer = ik.Layer(width, height)
+    size = fitted_size(text, width * 0.86, height * 0.7, 0.14)
+    descends = any(ch in "gyp" for ch in text)
+    cy = height / 2 - (size * 0.11 * STRETCH if descends else 0)
+    masks = [ik.text_mask(layer, text, size, width / 2, cy, stroke=k * size, face_path=FACE, stretch=STRETCH)
+             for k in (0, 0.075, 0.14)]
+    dress(layer, masks, cy - size * 0.5 * STRETCH, cy + size * 0.4 * STRETCH)
+    return layer
+
+
+def dress(layer, masks, top, bottom):
+    """Paints glow, outer violet outline, dark outline and the face."""
+    edge = np.minimum(np.minimum(layer.x, layer.width - layer.x), np.minimum(layer.y, layer.height - layer.y))
+    layer.paint(ik.blur(masks[2], 36) * ik.smoothstep(2, 16, edge), GLOW, alpha=0.9)
+    layer.paint(masks[2], (0.36, 0.30, 0.88))
+    layer.paint(masks[1], ik.INK)
+    t = ik.smoothstep(top, bottom, layer.y)
+    fill = ik.mix(ik.mix((1.0, 0.98, 0.88), (0.62, 0.88, 1.0), np.minimum(t * 2, 1)),
+                  (0.66, 0.58, 1.0), np.maximum(t * 2 - 1, 0))
+    layer.paint(masks[0], fill)
+    layer.paint(masks[0] * ik.smoothstep(top + (bottom - top) * 0.45, top + (bottom - top) * 0.2, layer.y) * 0.35,
+                (1, 1, 1))
 
 
 def text_skylume():
-    """The logo: the title lettering with a golden star riding on it."""
-    layer = word("Skylume", 1024, 300, glow=GLOW)
-    ik.shaded_star(layer, 905, 62, 44, 20, outline=5)
-    for x, y, r in ((960, 122, 7), (852, 40, 5)):
+    """The logo: "Skylume" on a gentle arch in two outlines, an orbit swept
+    behind it and a golden star riding at its end."""
+    layer = ik.Layer(1024, 280)
+    size = 158
+    orbit(layer)
+    masks = arched_masks(layer, "Skylume", size, 492, 124, 22, (0, 0.075 * size, 0.14 * size))
+    dress(layer, masks, 45, 180)
+    ik.shaded_star(layer, 912, 66, 44, 20, outline=5)
+    for x, y, r in ((966, 124, 7), (858, 36, 5), (84, 196, 6)):
         sparkle(layer, x, y, r)
     return layer.pixels()
+
+
+def arched_masks(layer, text, size, cx, cy, arch, strokes):
+    """Coverage of each letter set on an arch (the ends arch lower by
+    arch pixels and lean outward), once per outline width in strokes."""
+    ss = layer.ss
+    face = ik.font(int(round(size * ss)), FACE)
+    advances = [face.getlength(ch) / ss for ch in text]
+    total = sum(advances)
+    masks = [np.zeros(layer.x.shape) for _ in strokes]
+    x = cx - total / 2
+    for ch, advance in zip(text, advances):
+        t = (x + advance / 2 - cx) / (total / 2)
+        lean = -np.degrees(np.arctan(2 * arch * t / (total / 2)))
+        centre = (x + advance / 2, cy + arch * t * t)
+        for mask, stroke in zip(masks, strokes):
+            letter = ik.text_mask(layer, ch, size, centre[0], centre[1], stroke=stroke,
+                                  face_path=FACE, stretch=STRETCH)
+            image = ik.Image.fromarray(np.round(letter * 255).astype(np.uint8), "L")
+            turned = image.rotate(lean, resample=ik.Image.BICUBIC, center=(centre[0] * ss, centre[1] * ss))
+            np.maximum(mask, np.asarray(turned, np.float64) / 255, out=mask)
+        x += advance
+    return masks
+
+
+def orbit(layer):
+    """A thin tapered orbit swept round the word, ending at the star."""
+    angle = np.radians(-9)
+    dx, dy = layer.x - 496, layer.y - 138
+    u = dx * np.cos(angle) + dy * np.sin(angle)
+    v = -dx * np.sin(angle) + dy * np.cos(angle)
+    ring = np.hypot(u / 430, v / 74)
+    along = np.arctan2(v, u)
+    width = 0.024 * ik.smoothstep(-3.0, 0.2, along) * np.where(along < 0, ik.smoothstep(-0.15, -0.9, along) + 0.15, 1)
+    band = np.abs(ring - 1) - width
+    layer.paint(layer.cover(band * 60), ik.mix((1.0, 0.95, 0.75), ik.GOLD, ik.smoothstep(300, 900, layer.x)))
 
 
 def sparkle(layer, x, y, r):

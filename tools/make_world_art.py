@@ -117,6 +117,9 @@ def feed_tube(layer, radius, quarter, track, half):
 
 def nozzle(layer, x, y, half):
     """The collar round the firing point and the lip below it."""
+    port = ik.circle_distance(layer, x, y, half + 6)
+    depth = ik.smoothstep(0, half + 6, np.hypot(layer.x - x, layer.y - y))
+    layer.paint(layer.cover(port), ik.mix((0.16, 0.20, 0.42), (0.05, 0.06, 0.18), depth))
     ring = np.abs(ik.circle_distance(layer, x, y, half + 8)) - 4.5
     layer.paint(layer.cover(ring - 2), ik.NAVY)
     lit = ik.smoothstep(y + half, y - half, layer.y)

@@ -361,7 +361,25 @@ def tutorial_plate_sheet():
     return screen.convert("RGB")
 
 
-SHEETS = {
+def contact_sheet():
+    """Every picture at its own size (wide ones halved) on black."""
+    names = ["text_skylume", "text_settings", "text_paused", "text_completed", "text_level",
+             "text_numbers", "button", "button_normal", "button_selected", "button_focused",
+             "arrows", "tutorial_plate", "about", "dispenser", "center", "bubble", "star"]
+    sheet = Image.new("RGBA", (1600, 1500), (0, 0, 0, 255))
+    x, y, row = 10, 10, 0
+    for name in names:
+        image = pil_rgba(name)
+        if image.width > 600:
+            image = image.resize((image.width // 2, image.height // 2), Image.LANCZOS)
+        if x + image.width > sheet.width:
+            x, y, row = 10, y + row + 10, 0
+        sheet.alpha_composite(image, (x, y))
+        x, row = x + image.width + 10, max(row, image.height)
+    return sheet.convert("RGB")
+
+
+SHEETS = {"contact_sheet": contact_sheet, 
     "menu_title": title_menu, "menu_titles": menu_titles, "selection_levels": selection_screen,
     "level_completed": level_complete, "badges": stages_sheet,
     "tutorial_plate": tutorial_plate_sheet,
