@@ -125,7 +125,9 @@ def arpeggio_track(channel):
     events = []
     pattern = [0, 1, 2, 3, 1, 2, 3, 2]
     for start, chord, section, _ in bars():
-        voicing = [p + 12 for p in CHORDS[chord][0]]
+        # Above the pad where no tune plays, below the tune where one does.
+        lift = 12 if section[1] is None else 0
+        voicing = [p + lift for p in CHORDS[chord][0]]
         quiet = section[0] in ("intro", "outro", "C")
         for step, index in enumerate(pattern):
             velocity = (40 if quiet else 50) + (12 if step % 4 == 0 else 0)
