@@ -22,34 +22,42 @@ def output_dir(description):
     return out
 
 
-def save_png(path, pixels):
-    """Writes an RGB or RGBA uint8 array (top row first) as a PNG without
-    any metadata, so the bytes depend on the pixels alone."""
+def png_bytes(pixels):
+    """An RGB or RGBA uint8 array (top row first) as a PNG without any
+    metadata, so the bytes depend on the pixels alone."""
     from PIL import Image
     pixels = np.ascontiguousarray(pixels, dtype=np.uint8)
     mode = {3: "RGB", 4: "RGBA"}[pixels.shape[2]]
     buffer = io.BytesIO()
     Image.fromarray(pixels, mode).save(buffer, format="PNG", optimize=False, compress_level=9)
-    with open(path, "wb") as f:
-        f.write(buffer.getvalue())
+    return buffer.getvalue()
 
 
-def to_pcm16(signal):
-    """Float samples in -1..1 to little-endian signed 16-bit bytes."""
-    clipped = np.clip(np.round(np.asarray(signal) * 32767.0), -32768, 32767)
-    return clipped.astype("<i2").tobytes()
-
-
-def save_wav(path, signal):
-    """Mono 16-bit PCM at 44100 Hz."""
+def wav_bytes(signal):
+    """Float samples in -1..1 as a mono 16-bit PCM WAV at 44100 Hz."""
+    pcm = np.clip(np.round(np.asarray(signal) * 32767.0), -32768, 32767).astype("<i2").tobytes()
     buffer = io.BytesIO()
     with wave.open(buffer, "wb") as w:
         w.setnchannels(1)
         w.setsampwidth(2)
         w.setframerate(SAMPLE_RATE)
-        w.writeframes(to_pcm16(signal))
-    with open(path, "wb") as f:
-        f.write(buffer.getvalue())
+        w.writeframes(pcm)
+    return buffer.getvalue()
+
+
+def save_all(out, makers, extension, encode):
+    """Writes each {name: maker} result, encoded, as name.extension into out."""
+    for name, make in makers.items():
+        with open(os.path.join(out, name + extension), "wb") as f:
+            f.write(encode(make()))
+
+
+def save_pictures(out, pictures):
+    save_all(out, pictures, ".png", png_bytes)
+
+
+def save_sounds(out, sounds):
+    save_all(out, sounds, ".wav", wav_bytes)
 
 
 def be16(value):

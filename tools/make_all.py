@@ -9,16 +9,14 @@ import make_menu_art
 import make_music
 import make_sounds
 import make_world_art
-from assetkit import output_dir, save_png, save_wav
+from assetkit import output_dir, save_pictures, save_sounds
 
 
 def main():
     out = output_dir(__doc__)
     for module in (make_world_art, make_lettering, make_menu_art):
-        for name, make in module.PICTURES.items():
-            save_png(os.path.join(out, name + ".png"), make())
-    for name, make in make_sounds.SOUNDS.items():
-        save_wav(os.path.join(out, name + ".wav"), make())
+        save_pictures(out, module.PICTURES)
+    save_sounds(out, make_sounds.SOUNDS)
     with open(os.path.join(out, "music.mid"), "wb") as f:
         f.write(make_music.song())
     return 0

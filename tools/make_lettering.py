@@ -3,12 +3,10 @@
 "Paused", "Settings" and the "Skylume" logo. All share one face (DejaVu
 Sans Condensed Bold, drawn taller than it is), light letters with a dark
 outline; the menu titles add a soft glow for the black menus."""
-import os
-
 import numpy as np
 
 import imagekit as ik
-from assetkit import output_dir, save_png
+from assetkit import output_dir, save_pictures
 
 STRETCH = 1.3
 FACE = ik.FONT_CONDENSED
@@ -159,9 +157,7 @@ PICTURES = {
 
 
 def main():
-    out = output_dir(__doc__)
-    for name, make in PICTURES.items():
-        save_png(os.path.join(out, name + ".png"), make())
+    save_pictures(output_dir(__doc__), PICTURES)
 
 
 if __name__ == "__main__":

@@ -2,13 +2,11 @@
 """Paints the pictures of the menus and selection screens: the buttons,
 the arrows, the tutorial plate, the "about" emblem and the level and stage
 badges."""
-import os
-
 import numpy as np
 
 import imagekit as ik
 import make_lettering as lettering
-from assetkit import output_dir, save_png
+from assetkit import output_dir, save_pictures
 
 FACE_TOP, FACE_BOTTOM = (1.0, 0.99, 0.95), (0.83, 0.85, 0.98)
 
@@ -195,9 +193,7 @@ PICTURES = {
 
 
 def main():
-    out = output_dir(__doc__)
-    for name, make in PICTURES.items():
-        save_png(os.path.join(out, name + ".png"), make())
+    save_pictures(output_dir(__doc__), PICTURES)
 
 
 if __name__ == "__main__":

@@ -4,11 +4,9 @@
 Every sound is built from sine partials and seeded noise shaped by simple
 envelopes and one-pole filters, then faded to silence at both ends (no
 clicks) and scaled to a -3.5 dBFS peak."""
-import os
-
 import numpy as np
 
-from assetkit import SAMPLE_RATE, output_dir, save_wav
+from assetkit import SAMPLE_RATE, output_dir, save_sounds
 
 PEAK = 10 ** (-3.5 / 20)
 
@@ -112,9 +110,7 @@ SOUNDS = {"fire": fire, "pop": pop, "star": star, "bounce": bounce}
 
 
 def main():
-    out = output_dir(__doc__)
-    for name, make in SOUNDS.items():
-        save_wav(os.path.join(out, name + ".wav"), make())
+    save_sounds(output_dir(__doc__), SOUNDS)
 
 
 if __name__ == "__main__":

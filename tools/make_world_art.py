@@ -1,12 +1,10 @@
 #!/usr/bin/python3
 """Paints the pictures of the play screen: bubble, star, center, dispenser
 and the four background tiles."""
-import os
-
 import numpy as np
 
 import imagekit as ik
-from assetkit import output_dir, save_png
+from assetkit import output_dir, save_pictures
 
 # The dropper's picture covers this world rectangle; the texture window is
 # 0.99 of the picture, so world units map to pixels with this scale.
@@ -203,9 +201,7 @@ PICTURES = {
 
 
 def main():
-    out = output_dir(__doc__)
-    for name, make in PICTURES.items():
-        save_png(os.path.join(out, name + ".png"), make())
+    save_pictures(output_dir(__doc__), PICTURES)
 
 
 if __name__ == "__main__":
