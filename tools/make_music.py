@@ -217,16 +217,16 @@ def track_chunk(timed):
     return b"MTrk" + be32(len(body)) + bytes(body)
 
 
-def conductor_chunk():
-    return track_chunk([
-        (0, meta(0x03, b"Skylume")),
+def tempo_map():
+    """Tempo and metre, carried at the head of the first track."""
+    return [
         (0, meta(0x51, TEMPO_US.to_bytes(3, "big"))),
         (0, meta(0x58, bytes([4, 2, 24, 8]))),
-    ])
+    ]
 
 
-def instrument_chunk(name, channel, program, volume, pan, events):
-    setup = [
+def instrument_chunk(name, channel, program, volume, pan, events, head=()):
+    setup = list(head) + [
         (0, meta(0x03, name.encode())),
         (0, bytes([0xB0 | channel, 7, volume])),
         (0, bytes([0xB0 | channel, 10, pan])),
@@ -239,9 +239,10 @@ def instrument_chunk(name, channel, program, volume, pan, events):
 
 
 def song():
-    chunks = [conductor_chunk()]
+    chunks = []
     for (name, channel, program, volume, pan), make in zip(TRACKS, MAKERS):
-        chunks.append(instrument_chunk(name, channel, program, volume, pan, make(channel)))
+        head = tempo_map() if not chunks else ()
+        chunks.append(instrument_chunk(name, channel, program, volume, pan, make(channel), head))
     header = b"MThd" + be32(6) + be16(1) + be16(len(chunks)) + be16(DIVISION)
     return header + b"".join(chunks)
 

@@ -272,7 +272,7 @@ class MusicLayout(unittest.TestCase):
     def test_header(self):
         self.assertEqual((self.fmt, self.division), (1, 192))
         self.assertEqual(self.tracks, self.count)
-        self.assertGreaterEqual(self.tracks, 4)
+        self.assertEqual(self.tracks, 6)
 
     def test_tempo_and_programs_come_first(self):
         self.assertTrue(any(t == 0 and s == 0xFF for t, s, _ in self.events))
