@@ -8,6 +8,7 @@
 #include <wx/log.h>
 
 #include "foundation/license_dialog.h"
+#include "shell/graphics.h"
 #include "shell/settings.h"
 
 const wxEventType g_startEventType = wxNewEventType();
@@ -73,5 +74,6 @@ void CTamberApplication::OnStart(wxCommandEvent&)
 
 void CTamberApplication::OnActivateApp(wxActivateEvent& event)
 {
+    SetGameActive(event.GetActive());
     event.Skip();
 }

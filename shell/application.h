@@ -20,3 +20,7 @@ private:
 
 // The game routine; always returns true.
 bool RunGame();
+// The game routine around the given screens: settles the display mode, opens
+// the game window, runs the screens and takes it all down again, also when
+// they throw. A cancelled display choice runs nothing.
+bool RunGameWith(void (*screens)());

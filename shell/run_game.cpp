@@ -1,6 +1,44 @@
 #include "shell/application.h"
 
+#include "shell/display_mode.h"
+#include "shell/game_window.h"
+#include "shell/graphics.h"
+
+namespace {
+
+// Leaves the game mode and takes the window down, in reverse order of
+// building, also while an error unwinds the game routine.
+void TearDownGame()
+{
+    if (g_graphics) {
+        LeaveGameDisplayMode(g_graphics->frame);
+        g_graphics->frame->Destroy();
+        delete g_graphics;
+        g_graphics = nullptr;
+    }
+    RestoreDesktopMode();
+}
+
+} // namespace
+
+bool RunGameWith(void (*screens)())
+{
+    if (!ChooseDisplayMode())
+        return true;
+    try {
+        InitGraphics();
+        if (screens)
+            screens();
+    } catch (...) {
+        TearDownGame();
+        throw;
+    }
+    TearDownGame();
+    return true;
+}
+
+// The title menu is not there yet: the game opens its window and closes it.
 bool RunGame()
 {
-    return true;
+    return RunGameWith(nullptr);
 }
