@@ -1,11 +1,13 @@
 #include "shell/application.h"
 
+#include <chrono>
 #include <memory>
 
 #include <wx/config.h>
 #include <wx/image.h>
 #include <wx/intl.h>
 #include <wx/log.h>
+#include <wx/toplevel.h>
 
 #include "foundation/license_dialog.h"
 #include "shell/graphics.h"
@@ -24,6 +26,24 @@ wxBEGIN_EVENT_TABLE(CTamberApplication, wxApp)
 wxEND_EVENT_TABLE()
 
 namespace {
+
+// Focus moving between two of the program's windows passes through a moment
+// where none has it (a closing dialog hands it back through the window
+// manager): only a loss that lasts this long counts.
+const int kFocusSettleMs = 200;
+
+bool g_focusLost = false;
+std::chrono::steady_clock::time_point g_focusLostAt;
+
+bool ProgramHasFocus()
+{
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* top = wxDynamicCast(window, wxTopLevelWindow);
+        if (top && top->IsActive())
+            return true;
+    }
+    return false;
+}
 
 // The system language's locale, while it is installed; none otherwise, and
 // never an error box about it.
@@ -70,6 +90,23 @@ void CTamberApplication::OnStart(wxCommandEvent&)
     // never opened one, nothing would end it.
     if (wxTopLevelWindows.empty())
         ExitMainLoop();
+}
+
+bool CTamberApplication::ProcessIdle()
+{
+    using Clock = std::chrono::steady_clock;
+    if (ProgramHasFocus()) {
+        g_focusLost = false;
+        SetActive(true, nullptr);
+    } else if (IsActive()) {
+        if (!g_focusLost) {
+            g_focusLost = true;
+            g_focusLostAt = Clock::now();
+        } else if (Clock::now() - g_focusLostAt >= std::chrono::milliseconds(kFocusSettleMs)) {
+            SetActive(false, nullptr);
+        }
+    }
+    return wxApp::ProcessIdle();
 }
 
 void CTamberApplication::OnActivateApp(wxActivateEvent& event)

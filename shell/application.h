@@ -14,6 +14,11 @@ public:
     void OnStart(wxCommandEvent& event);
     void OnActivateApp(wxActivateEvent& event);
 
+    // GTK checks whether the program has the focus only in its own idle
+    // callback, which never runs inside wxYield, where the game spends its
+    // time: the check is repeated here, for every yield.
+    bool ProcessIdle() override;
+
 private:
     wxDECLARE_EVENT_TABLE();
 };

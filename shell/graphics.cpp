@@ -100,7 +100,10 @@ void SetGameActive(bool active)
         return;
     }
     LeaveGameDisplayMode(g->frame);
+    // Minimised, not just hidden: the player returns through the taskbar.
     g->frame->Iconize(true);
+    if (!g->frame->IsShown())
+        g->frame->Show(true);
     PostSoundMessage(WM_SOUND_DISABLE, nullptr, 0);
     g->active = 0;
 }

@@ -2,11 +2,20 @@
 # manager, a private home, and helpers to wait for windows and processes.
 set -u
 
+# With the argument "modes" the display is a real X server (Xorg with the
+# dummy driver) that offers several modes and switches between them.
 e2e_start_display() {
     E2E_HOME=$(mktemp -d /tmp/skylume-e2e-XXXXXX)
     export HOME=$E2E_HOME XDG_CONFIG_HOME=$E2E_HOME/.config GDK_BACKEND=x11 NO_AT_BRIDGE=1
     exec 5>"$E2E_HOME/displayfd"
-    Xvfb -displayfd 5 -screen 0 1280x720x24 -nolisten tcp >"$E2E_HOME/xvfb.log" 2>&1 &
+    if [ "${1:-}" = modes ]; then
+        mkdir "$E2E_HOME/xorg.conf.d"
+        Xorg -displayfd 5 -config "$(dirname "${BASH_SOURCE[0]}")/xorg-dummy.conf" \
+            -configdir "$E2E_HOME/xorg.conf.d" -noreset -nolisten tcp \
+            -logfile "$E2E_HOME/xorg.log" >"$E2E_HOME/xvfb.log" 2>&1 &
+    else
+        Xvfb -displayfd 5 -screen 0 1280x720x24 -nolisten tcp >"$E2E_HOME/xvfb.log" 2>&1 &
+    fi
     E2E_XVFB=$!
     for _ in $(seq 100); do
         [ -s "$E2E_HOME/displayfd" ] && break
