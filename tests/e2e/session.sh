@@ -62,3 +62,39 @@ e2e_fail() {
         && echo "screenshot: /tmp/skylume-e2e-fail.png" >&2
     exit 1
 }
+
+# Stores an accepted configuration: the game starts without the terms.
+# Further lines for the file may follow as arguments.
+e2e_accept_terms() {
+    mkdir -p "$XDG_CONFIG_HOME/skylume"
+    printf '[Registration]\nEulaVersion=1\n' >"$XDG_CONFIG_HOME/skylume/skylume.conf"
+    for line in "$@"; do echo "$line" >>"$XDG_CONFIG_HOME/skylume/skylume.conf"; done
+}
+
+# Waits up to $2 seconds (default 10) for the line $1 in the file $E2E_LOG.
+e2e_expect() {
+    for _ in $(seq $(( ${2:-10} * 10 ))); do
+        grep -qxF -- "$1" "$E2E_LOG" && return 0
+        sleep 0.1
+    done
+    echo "--- $E2E_LOG:" >&2; cat "$E2E_LOG" >&2
+    e2e_fail "expected the line '$1'"
+}
+
+# Saves a screenshot as $1.png into $SKYLUME_SHOTS when that is set.
+e2e_shot() {
+    [ -n "${SKYLUME_SHOTS:-}" ] || return 0
+    mkdir -p "$SKYLUME_SHOTS"
+    import -display "$DISPLAY" -window root "$SKYLUME_SHOTS/$1.png"
+}
+
+# The colour of the screen pixel ($1, $2) as "r,g,b".
+e2e_pixel() {
+    import -display "$DISPLAY" -window root "$E2E_HOME/pixel.png"
+    /usr/bin/convert "$E2E_HOME/pixel.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+
+# The size of the screen as "WxH".
+e2e_screen_size() {
+    xrandr 2>/dev/null | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'
+}

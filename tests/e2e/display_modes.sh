@@ -1,0 +1,94 @@
+#!/bin/bash
+# The game's display mode on an X server that really switches: the stored
+# mode is entered behind the curtain, left while another program has the
+# focus, and the desktop's mode always comes back, also after an uncaught
+# error or a termination signal. Ctrl held at start, or a stored mode the
+# display no longer offers, brings up the display dialog with the real modes.
+. "$(dirname "$0")/session.sh"
+probe=$1
+e2e_start_display modes
+E2E_LOG=$E2E_HOME/probe.log
+conf=$XDG_CONFIG_HOME/skylume/skylume.conf
+desktop=1280x720
+stored_choice() { # width height
+    e2e_accept_terms '[Display]' Index=0 Top=0 Left=0 Width=1280 Height=720 \
+        "GameWidth=$1" "GameHeight=$2" Depth=32
+}
+start_probe() {
+    : >"$E2E_LOG"
+    "$probe" >>"$E2E_LOG" 2>"$E2E_HOME/probe.err" & E2E_GAME=$!
+}
+expect_desktop() {
+    [ "$(e2e_screen_size)" = $desktop ] || e2e_fail "desktop left at $(e2e_screen_size) $1"
+}
+end_probe() { # expected status
+    e2e_wait_exit $E2E_GAME 20 || e2e_fail "probe did not end"
+    E2E_GAME=
+    [ "$E2E_STATUS" = "$1" ] || e2e_fail "probe ended with $E2E_STATUS, not $1"
+}
+
+# The stored mode, left and entered again with the focus, left at the end.
+stored_choice 1024 768
+start_probe
+e2e_expect ready 30
+e2e_expect "stage 0 0 1024 768"
+[ "$(e2e_screen_size)" = 1024x768 ] || e2e_fail "screen is $(e2e_screen_size), not 1024x768"
+win=$(e2e_wait_window Skylume 5) || e2e_fail "no game window"
+xwininfo -id "$win" | grep -q "Height: 768" || e2e_fail "frame does not cover the screen"
+e2e_shot stage-1024x768
+"$probe" --other >/dev/null 2>&1 & other=$!
+otherwin=$(e2e_wait_window Other 20) || e2e_fail "no other window"
+xdotool windowactivate "$otherwin" 2>/dev/null
+e2e_expect "active 0 mode 1280x720"
+expect_desktop "while the game is minimised"
+xdotool windowactivate "$win" 2>/dev/null
+e2e_expect "active 1 mode 1024x768" 20
+kill "$other"
+xdotool key Escape
+e2e_expect "after 1280x720"
+end_probe 0
+expect_desktop "after the game"
+
+# An uncaught error on the way out of the screens.
+start_probe
+e2e_expect ready 30
+xdotool key x
+e2e_expect throwing
+end_probe 255
+expect_desktop "after an uncaught error"
+
+# A termination signal in the game mode.
+start_probe
+e2e_expect ready 30
+kill -TERM $E2E_GAME
+end_probe 143
+expect_desktop "after SIGTERM"
+
+# Ctrl held at start: the dialog lists the real modes; the second is taken.
+xdotool keydown ctrl
+start_probe
+dialog=$(e2e_wait_window "Display Settings" 30) || e2e_fail "Ctrl brought no dialog"
+xdotool keyup ctrl
+sleep 0.5
+e2e_shot display-dialog
+xdotool windowactivate --sync "$dialog" 2>/dev/null
+xdotool key Down Return
+e2e_expect ready 30
+grep -qx GameWidth=832 "$conf" && grep -qx GameHeight=624 "$conf" \
+    || e2e_fail "choice not stored: $(cat "$conf")"
+e2e_expect "stage 0 0 832 624"
+xdotool key Escape
+end_probe 0
+expect_desktop "after the chosen mode"
+
+# A stored mode the display does not offer: the dialog comes; Escape ends.
+stored_choice 1600 1200
+start_probe
+dialog=$(e2e_wait_window "Display Settings" 30) || e2e_fail "stale choice brought no dialog"
+xdotool windowactivate --sync "$dialog" 2>/dev/null
+xdotool key Escape
+end_probe 0
+grep -q ready "$E2E_LOG" && e2e_fail "a cancelled choice ran the game"
+grep -qx GameWidth=1600 "$conf" || e2e_fail "cancelling changed the stored choice"
+expect_desktop "after a cancelled choice"
+echo "display modes: ok"
