@@ -29,3 +29,6 @@ bool RunGame();
 // the game window, runs the screens and takes it all down again, also when
 // they throw. A cancelled display choice runs nothing.
 bool RunGameWith(void (*screens)());
+// Leaves the game mode and takes the window down, in reverse order of
+// building; also run while an error unwinds the game routine.
+void TearDownGame();

@@ -4,10 +4,6 @@
 #include "shell/game_window.h"
 #include "shell/graphics.h"
 
-namespace {
-
-// Leaves the game mode and takes the window down, in reverse order of
-// building, also while an error unwinds the game routine.
 void TearDownGame()
 {
     if (g_graphics) {
@@ -18,8 +14,6 @@ void TearDownGame()
     }
     RestoreDesktopMode();
 }
-
-} // namespace
 
 bool RunGameWith(void (*screens)())
 {

@@ -22,7 +22,12 @@ e2e_wait_exit $E2E_GAME 20 || e2e_fail "program did not end after Agree"
 E2E_GAME=
 grep -qx 'EulaVersion=1' "$conf" || e2e_fail "acceptance not stored in $conf"
 
+# Accepted: no terms; the game routine opens its window and, with no screens
+# to run yet, takes it down again and ends.
 "$game" & E2E_GAME=$!
 sleep 3
 e2e_wait_window "License Agreement" 1 >/dev/null && e2e_fail "terms asked again after acceptance"
+e2e_wait_exit $E2E_GAME 20 || e2e_fail "accepted start did not end"
+E2E_GAME=
+[ "$E2E_STATUS" = 0 ] || e2e_fail "accepted start ended with $E2E_STATUS"
 echo "startup terms: ok"

@@ -44,17 +44,6 @@ POINT Pointer()
     return p;
 }
 
-void TearDownWindow()
-{
-    if (g_graphics) {
-        LeaveGameDisplayMode(g_graphics->frame);
-        g_graphics->frame->Destroy();
-        delete g_graphics;
-        g_graphics = nullptr;
-    }
-    PumpEvents(20);
-}
-
 // The test display with one more mode than its desktop one; the game's
 // choice is that mode.
 struct WindowTest : testing::Test
@@ -72,7 +61,8 @@ struct WindowTest : testing::Test
 
     ~WindowTest() override
     {
-        TearDownWindow();
+        TearDownGame();
+        PumpEvents(20);
         g_inputHandlers.clear();
         UseRealDisplays();
     }
