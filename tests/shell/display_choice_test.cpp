@@ -34,14 +34,6 @@ CDisplayDialog* OpenDialog()
     return nullptr;
 }
 
-void Click(wxWindow* dialog, int id)
-{
-    wxWindow* button = dialog->FindWindow(id);
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->ProcessWindowEvent(click);
-}
-
 // Answers the display dialog, if one comes up: picks a row, or cancels (-1).
 struct DialogAnswer
 {
@@ -58,11 +50,11 @@ struct DialogAnswer
             for (const wxString& text : dialog->list->GetStrings())
                 rows.push_back(text.ToStdString());
             if (row < 0) {
-                Click(dialog, wxID_CANCEL);
+                ClickButton(*dialog, wxID_CANCEL);
                 return;
             }
             dialog->list->SetSelection(row);
-            Click(dialog, wxID_OK);
+            ClickButton(*dialog, wxID_OK);
         });
     }
 };
@@ -337,7 +329,7 @@ TEST_F(DialogTest, OkNeedsAValidRowAndThenGivesTheModeWithoutRefreshRate)
     dialog.RefreshModeList();
     int result = ShowModalAndDo(dialog, [](wxDialog& shown) {
         auto& d = static_cast<CDisplayDialog&>(shown);
-        Click(&d, wxID_OK); // no selection: nothing happens
+        ClickButton(d, wxID_OK); // no selection: nothing happens
         if (!d.IsModal())
             return;
         d.list->SetSelection(0);
@@ -352,12 +344,14 @@ TEST_F(DialogTest, OkNeedsAValidRowAndThenGivesTheModeWithoutRefreshRate)
     EXPECT_EQ(dialog.chosenMode.refresh, 0);
 }
 
-TEST_F(DialogTest, CancelEndsWithCancel)
+TEST_F(DialogTest, CancelAndEscapeEndWithCancel)
 {
     CDisplayDialog dialog;
-    int result = ShowModalAndDo(dialog, [](wxDialog& shown) { Click(&shown, wxID_CANCEL); });
+    int result = ShowModalAndDo(dialog, [](wxDialog& shown) { ClickButton(shown, wxID_CANCEL); });
     EXPECT_EQ(result, wxID_CANCEL);
     EXPECT_EQ(dialog.chosenMode.width, 0);
+    CDisplayDialog again;
+    EXPECT_EQ(ShowModalAndDo(again, PressEscape), wxID_CANCEL);
 }
 
 TEST(RealDisplay, TheTestScreenListsItsOneModeAt32Bits)
