@@ -97,17 +97,19 @@ bool CTamberApplication::ProcessIdle()
     using Clock = std::chrono::steady_clock;
     if (ProgramHasFocus()) {
         g_focusLost = false;
-        SetActive(true, nullptr);
+        wxApp::SetActive(true, nullptr);
     } else if (IsActive()) {
         if (!g_focusLost) {
             g_focusLost = true;
             g_focusLostAt = Clock::now();
         } else if (Clock::now() - g_focusLostAt >= std::chrono::milliseconds(kFocusSettleMs)) {
-            SetActive(false, nullptr);
+            wxApp::SetActive(false, nullptr);
         }
     }
     return wxApp::ProcessIdle();
 }
+
+void CTamberApplication::SetActive(bool, wxWindow*) {}
 
 void CTamberApplication::OnActivateApp(wxActivateEvent& event)
 {

@@ -14,10 +14,12 @@ public:
     void OnStart(wxCommandEvent& event);
     void OnActivateApp(wxActivateEvent& event);
 
-    // GTK checks whether the program has the focus only in its own idle
-    // callback, which never runs inside wxYield, where the game spends its
-    // time: the check is repeated here, for every yield.
+    // Whether the program has the focus is decided here, on every yield and
+    // every idle pass. GTK's own check runs only in its idle callback, never
+    // inside wxYield where the game spends its time, and takes every passing
+    // gap in the focus for a loss; its verdicts are ignored.
     bool ProcessIdle() override;
+    void SetActive(bool active, wxWindow* lastFocus) override;
 
 private:
     wxDECLARE_EVENT_TABLE();
