@@ -207,6 +207,8 @@ bool EnterGameDisplayMode(wxFrame* frame, wxWindow* stage)
     DisplayRect display;
     if (!GetDisplayGeometry(g_displayIndex, &display))
         display = PrimarySize();
+    if (shown.width <= 0 || shown.height <= 0) // the display has gone
+        shown = VideoMode{display.width, display.height, 0, 0};
     LayOut(frame, stage, display);
     frame->Show(true);
     frame->Iconize(false);

@@ -269,6 +269,15 @@ TEST_F(WindowTest, AFailedSwitchUsesTheRealSizeAndLeavesNothingToUndo)
     EXPECT_EQ(g_fake.restores, 0);
 }
 
+TEST_F(WindowTest, ADisplayThatHasGoneLeavesTheStageOnThePrimaryOne)
+{
+    g_displayIndex = 2;
+    InitGraphics();
+    EXPECT_EQ(g_graphics->width, 1280);
+    EXPECT_EQ(g_graphics->height, 720);
+    EXPECT_FALSE(g_desktopModeChanged);
+}
+
 TEST_F(WindowTest, EnteringTwiceFadesOnceAndTheExitPathRestores)
 {
     InitGraphics();
