@@ -1,5 +1,6 @@
 #include "shell/application.h"
 
+#include "audio/sound_thread.h"
 #include "shell/display_mode.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
@@ -19,15 +20,20 @@ bool RunGameWith(void (*screens)())
 {
     if (!ChooseDisplayMode())
         return true;
+    StartSoundThread();
     try {
         InitGraphics();
         if (screens)
             screens();
     } catch (...) {
+        // An error must not leave the desktop in the game's mode or the
+        // sound thread running.
         TearDownGame();
+        StopSoundThread();
         throw;
     }
     TearDownGame();
+    StopSoundThread();
     return true;
 }
 

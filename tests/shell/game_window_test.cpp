@@ -329,6 +329,7 @@ void CheckWindow()
     ++g_screensRun;
     EXPECT_NE(g_graphics, nullptr);
     EXPECT_TRUE(g_gameModeEntered);
+    EXPECT_NE(g_soundThread, nullptr);
 }
 
 } // namespace
@@ -339,6 +340,8 @@ TEST_F(RunGameTest, TheGameRoutineTakesEverythingDownAfterItsScreens)
     EXPECT_TRUE(RunGameWith(CheckWindow));
     EXPECT_EQ(g_screensRun, 1);
     EXPECT_EQ(g_graphics, nullptr);
+    EXPECT_EQ(g_soundThread, nullptr);
+    EXPECT_EQ(g_soundThreadUsers, 0);
     EXPECT_FALSE(g_gameModeEntered);
     EXPECT_EQ(Shown().width, 1280);
     PumpEvents(50);
@@ -351,6 +354,8 @@ TEST_F(RunGameTest, AnErrorInTheScreensStillLeavesTheGameMode)
     EXPECT_THROW(RunGameWith(CheckWindowAndThrow), const char*);
     EXPECT_EQ(g_screensRun, 1);
     EXPECT_EQ(g_graphics, nullptr);
+    EXPECT_EQ(g_soundThread, nullptr);
+    EXPECT_EQ(g_soundThreadUsers, 0);
     EXPECT_FALSE(g_desktopModeChanged);
     EXPECT_EQ(Shown().width, 1280);
     PumpEvents(50);
@@ -371,6 +376,7 @@ TEST_F(RunGameTest, ACancelledChoiceRunsNothing)
     EXPECT_TRUE(RunGameWith(CheckWindow));
     EXPECT_EQ(g_screensRun, 0);
     EXPECT_EQ(g_graphics, nullptr);
+    EXPECT_EQ(g_soundThreadUsers, 0);
     EXPECT_EQ(g_fake.changes, 0);
 }
 
