@@ -38,12 +38,6 @@ struct Bitmap
     ~Bitmap() { std::free(p); }
 };
 
-void EnsurePngHandler()
-{
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
-        wxImage::AddHandler(new wxPNGHandler);
-}
-
 // An image whose every pixel of row y is value(y) in R, G, B and alpha.
 wxImage RowImage(int width, int height, int (*value)(int))
 {
@@ -60,7 +54,6 @@ wxImage RowImage(int width, int height, int (*value)(int))
 
 struct ImagesTest : testing::Test
 {
-    ImagesTest() { EnsurePngHandler(); }
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+#include <wx/image.h>
 #include <wx/init.h>
 
 #include "tests/support/gui_test_support.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     if (!wxEntryStart(argc, argv))
         return 2;
     InstallQuietToolkitHandlers();
+    wxImage::AddHandler(new wxPNGHandler); // as the game does at start-up
     int result = RUN_ALL_TESTS();
     wxEntryCleanup();
     return result;
