@@ -12,6 +12,12 @@
 #include "tests/support/config_sandbox.h"
 #include "tests/support/gui_test_support.h"
 
+// The application tests run with the game's own application object.
+wxApp* CreateTestApplication()
+{
+    return new CTamberApplication;
+}
+
 namespace {
 
 CTamberApplication& App()

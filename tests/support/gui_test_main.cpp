@@ -1,4 +1,4 @@
-// Entry of the display tests: a plain toolkit application, no main loop.
+// Entry of the display tests: a toolkit application without a main loop.
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
@@ -7,11 +7,17 @@
 
 #include "tests/support/gui_test_support.h"
 
+// A test program that needs another application object defines its own.
+__attribute__((weak)) wxApp* CreateTestApplication()
+{
+    return new wxApp;
+}
+
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     InstallQuietToolkitHandlers();
-    wxApp::SetInstance(new wxApp);
+    wxApp::SetInstance(CreateTestApplication());
     if (!wxEntryStart(argc, argv))
         return 2;
     InstallQuietToolkitHandlers();

@@ -3,6 +3,7 @@
 
 #include <functional>
 
+class wxApp;
 class wxDialog;
 class wxImage;
 class wxRect;
@@ -24,3 +25,7 @@ void InstallQuietToolkitHandlers();
 // What the X server shows in the rectangle now. The toolkit's screen device
 // context can hand back stale pixels on GTK 3; this reads the server itself.
 wxImage CaptureScreen(const wxRect& rect);
+
+// The application object the display tests run with; a plain one unless the
+// test program defines its own.
+wxApp* CreateTestApplication();
