@@ -1,6 +1,7 @@
 #include "shell/application.h"
 
 #include "audio/sound_thread.h"
+#include "screens/menu/game_menus.h"
 #include "shell/display_mode.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
@@ -37,8 +38,7 @@ bool RunGameWith(void (*screens)())
     return true;
 }
 
-// The title menu is not there yet: the game opens its window and closes it.
 bool RunGame()
 {
-    return RunGameWith(nullptr);
+    return RunGameWith(RunTitleMenu);
 }

@@ -98,3 +98,20 @@ e2e_pixel() {
 e2e_screen_size() {
     xrandr 2>/dev/null | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'
 }
+
+# Waits up to $1 seconds for a menu of the game (a visible borderless dialog
+# without a title) that has the keyboard; prints "id x y w h".
+e2e_wait_menu() {
+    for _ in $(seq $(( $1 * 10 ))); do
+        for id in $(xdotool search --onlyvisible --class skylume 2>/dev/null); do
+            [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] || continue
+            xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _DIALOG || continue
+            eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || continue
+            [ "${WIDTH:-0}" -gt 100 ] || continue
+            [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] || continue
+            echo "$id $X $Y $WIDTH $HEIGHT"; return 0
+        done
+        sleep 0.1
+    done
+    return 1
+}

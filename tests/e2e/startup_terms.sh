@@ -1,6 +1,7 @@
 #!/bin/bash
 # First start asks for the terms; Escape ends the program with nothing
-# written; Agree stores the acceptance; the next start asks nothing.
+# written; Agree stores the acceptance and goes on to the title menu; the
+# next start asks nothing and opens on the title menu. Escape there ends it.
 . "$(dirname "$0")/session.sh"
 game=$1
 e2e_start_display
@@ -18,15 +19,19 @@ E2E_GAME=
 win=$(e2e_wait_window "License Agreement" 20) || e2e_fail "no terms dialog after declining"
 xdotool windowactivate --sync "$win" 2>/dev/null; sleep 0.3
 xdotool key alt+a
-e2e_wait_exit $E2E_GAME 20 || e2e_fail "program did not end after Agree"
-E2E_GAME=
+e2e_wait_menu 30 >/dev/null || e2e_fail "no title menu after Agree"
 grep -qx 'EulaVersion=1' "$conf" || e2e_fail "acceptance not stored in $conf"
 
-# Accepted: no terms; the game routine opens its window and, with no screens
-# to run yet, takes it down again and ends.
+xdotool key Escape
+e2e_wait_exit $E2E_GAME 20 || e2e_fail "Escape on the title menu did not end the program"
+E2E_GAME=
+
+# Accepted: no terms, straight to the title menu.
 "$game" & E2E_GAME=$!
-sleep 3
+e2e_wait_menu 30 >/dev/null || e2e_fail "no title menu on an accepted start"
 e2e_wait_window "License Agreement" 1 >/dev/null && e2e_fail "terms asked again after acceptance"
+
+xdotool key Escape
 e2e_wait_exit $E2E_GAME 20 || e2e_fail "accepted start did not end"
 E2E_GAME=
 [ "$E2E_STATUS" = 0 ] || e2e_fail "accepted start ended with $E2E_STATUS"

@@ -74,7 +74,8 @@ TEST(Application, AcceptingStoresTheVersionBeforeTheStartEvent)
     // On disk already, while the start event still waits in the queue.
     EXPECT_EQ(StoredEula(sandbox.File()), 1);
     EXPECT_TRUE(App().HasPendingEvents());
-    App().ProcessPendingEvents(); // runs the game routine once
+    WhenModalDialogShows([](wxDialog& titleMenu) { titleMenu.EndModal(wxID_EXIT); }, 30000);
+    App().ProcessPendingEvents(); // runs the game routine once, to the title menu
     EXPECT_FALSE(App().HasPendingEvents());
 
     // The next start asks nothing.

@@ -12,6 +12,7 @@
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/stopwatch.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
 #include <X11/Xlib.h>
@@ -27,7 +28,52 @@ void PrintAndAbort(const wxString& file, int line, const wxString& func, const w
     std::abort();
 }
 
+wxDialog* FindModalDialog()
+{
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = wxDynamicCast(window, wxDialog);
+        if (dialog && dialog->IsModal() && dialog->IsShown())
+            return dialog;
+    }
+    return nullptr;
+}
+
+// Looks for a modal dialog every few milliseconds, in whatever event loop
+// runs; acts once and goes.
+class ModalDialogWatch : public wxTimer
+{
+public:
+    ModalDialogWatch(const std::function<void(wxDialog&)>& act, int timeoutMs)
+        : action(act), timeout(timeoutMs)
+    {
+        Start(10);
+    }
+
+    void Notify() override
+    {
+        wxDialog* dialog = FindModalDialog();
+        if (!dialog && clock.Time() < timeout)
+            return;
+        Stop();
+        if (dialog)
+            action(*dialog);
+        else
+            ADD_FAILURE() << "no modal dialog showed within " << timeout << " ms";
+        wxTheApp->CallAfter([this] { delete this; });
+    }
+
+private:
+    std::function<void(wxDialog&)> action;
+    int timeout;
+    wxStopWatch clock;
+};
+
 } // namespace
+
+void WhenModalDialogShows(const std::function<void(wxDialog&)>& action, int timeoutMs)
+{
+    new ModalDialogWatch(action, timeoutMs);
+}
 
 int ShowModalAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& action)
 {

@@ -11,6 +11,11 @@ class wxRect;
 // Shows the dialog modally and runs the action from inside its modal loop.
 int ShowModalAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& action);
 
+// Runs the action from inside the modal loop of the next dialog that shows
+// modally within the time; a test failure when none does. For dialogs that
+// the code under test makes and shows itself.
+void WhenModalDialogShows(const std::function<void(wxDialog&)>& action, int timeoutMs = 10000);
+
 // Presses the dialog's button with this id, as a click would.
 void ClickButton(wxDialog& dialog, int id);
 // Escape as the toolkit delivers it to a dialog first.

@@ -1,0 +1,174 @@
+#include "screens/menu/game_menus.h"
+
+#include <wx/config.h>
+#include <wx/sizer.h>
+
+#include "foundation/dialog_layout.h"
+#include "screens/menu/tamber_menu.h"
+#include "shell/graphics.h"
+#include "shell/settings.h"
+
+namespace {
+
+enum
+{
+    TitleNone = 10000,
+    TitlePlay = 10001,
+    TitleSettings = 10002,
+};
+
+const char* kDifficultyTexts[] = {"Easy", "Medium", "Hard", nullptr};
+const char* kMusicTexts[] = {"Off", "Once", "Loop", nullptr};
+const char* kSpeedTexts[] = {"Slow", "Normal", "Fast", nullptr};
+const char* kDirectionTexts[] = {"Normal", "Reverse", nullptr};
+
+void PushRow(CTamberMenu& menu)
+{
+    menu.layout->PushSizer(new wxBoxSizer(wxHORIZONTAL), false);
+}
+
+void PushColumn(CTamberMenu& menu)
+{
+    menu.layout->PushSizer(new wxBoxSizer(wxVERTICAL), false);
+}
+
+void AddStretch(CTamberMenu& menu, int proportion)
+{
+    menu.layout->GetCurrentSizer()->AddStretchSpacer(proportion);
+}
+
+// The title picture, and the picture on the left of a row whose right-hand
+// column is left open for the caller.
+void BeginPictureMenu(CTamberMenu& menu, const char* title)
+{
+    menu.AddImage(title, 0.75, 0.2);
+    menu.AddSpacer(0, 0.05);
+    PushRow(menu);
+    menu.AddImage("about", 0.4, 0.6);
+    menu.AddSpacer(0.05, 0);
+    PushColumn(menu);
+}
+
+void RequestQuit()
+{
+    if (g_graphics)
+        g_graphics->quitRequested = 1;
+}
+
+struct EditedSettings
+{
+    int difficulty, music, speed, direction, leftKey, rightKey, fireKey;
+};
+
+void StoreSettings(const EditedSettings& edited)
+{
+    GameSettings& s = g_settings;
+    s.difficulty = edited.difficulty;
+    WriteConfigInt("/Player/Difficulty", s.difficulty);
+    s.music = edited.music;
+    WriteConfigInt("/Player/Music", s.music);
+    s.speed = edited.speed;
+    WriteConfigInt("/Control/Speed", s.speed);
+    s.direction = edited.direction;
+    WriteConfigInt("/Control/Direction", s.direction);
+    s.leftKey = edited.leftKey;
+    WriteConfigInt("/Control/Left", s.leftKey);
+    s.rightKey = edited.rightKey;
+    WriteConfigInt("/Control/Right", s.rightKey);
+    s.fireKey = edited.fireKey;
+    WriteConfigInt("/Control/Fire", s.fireKey);
+    ConfigStore()->Flush(false);
+}
+
+} // namespace
+
+void RunTitleMenu()
+{
+    int id = TitleNone;
+    for (;;) {
+        if (id == wxID_CANCEL || IsQuitRequested())
+            return;
+        id = ShowTitleMenu();
+        switch (id) {
+        case TitleSettings:
+            ShowSettingsMenu();
+            break;
+        case wxID_EXIT:
+            return;
+        default: // Play starts the flow of play once it exists; until then the menu comes back.
+            break;
+        }
+    }
+}
+
+int ShowTitleMenu()
+{
+    CTamberMenu menu;
+    BeginPictureMenu(menu, "text_skylume");
+    AddStretch(menu, 1);
+    menu.AddButton(TitlePlay, "Play");
+    menu.AddButton(TitleSettings, "Settings");
+    menu.AddButton(wxID_EXIT, "Exit");
+    menu.EndGroup();
+    menu.EndGroup();
+    return menu.ShowModal();
+}
+
+void ShowSettingsMenu()
+{
+    const GameSettings& s = g_settings;
+    EditedSettings edited{s.difficulty, s.music,   s.speed,  s.direction,
+                          s.leftKey,    s.rightKey, s.fireKey};
+    int id = wxID_NONE;
+    {
+        CTamberMenu menu;
+        BeginPictureMenu(menu, "text_settings");
+        AddStretch(menu, 2);
+        menu.BeginFrame("Game Options");
+        menu.AddLabelledChoice("Difficulty:", &edited.difficulty, kDifficultyTexts);
+        menu.AddLabelledChoice("Music:", &edited.music, kMusicTexts);
+        menu.EndFrame();
+        AddStretch(menu, 1);
+        menu.BeginFrame("Control Options");
+        menu.layout->PushFlexGridSizer();
+        menu.AddText("Left:");
+        menu.AddKeyButton(&edited.leftKey);
+        menu.AddText("Right:");
+        menu.AddKeyButton(&edited.rightKey);
+        menu.AddText("Drop:");
+        menu.AddKeyButton(&edited.fireKey);
+        menu.EndGroup();
+        menu.AddLabelledChoice("Speed:", &edited.speed, kSpeedTexts);
+        menu.AddLabelledChoice("Direction:", &edited.direction, kDirectionTexts);
+        menu.EndFrame();
+        AddStretch(menu, 1);
+        PushRow(menu);
+        menu.AddButton(wxID_OK, "OK");
+        menu.AddButton(wxID_CANCEL, "Cancel");
+        menu.EndGroup();
+        menu.EndGroup();
+        menu.EndGroup();
+        id = menu.ShowModal();
+    }
+    if (id == wxID_OK)
+        StoreSettings(edited);
+    else if (id == wxID_EXIT)
+        RequestQuit();
+}
+
+bool ShowPauseMenu()
+{
+    CTamberMenu menu;
+    menu.AddImage("text_paused", 0.7, 0.12);
+    menu.AddSpacer(0, 0.01);
+    PushRow(menu);
+    AddStretch(menu, 1);
+    menu.AddButton(wxID_CANCEL, "Abort");
+    menu.AddButton(wxID_OK, "Continue");
+    AddStretch(menu, 1);
+    menu.EndGroup();
+    int id = menu.ShowModal();
+    if (id == wxID_EXIT)
+        RequestQuit();
+    return id == wxID_OK;
+}
