@@ -197,12 +197,13 @@ void CTamberMenu::OnPaint(wxPaintEvent&)
         dc.SetBrush(*wxTRANSPARENT_BRUSH);
         dc.SetPen(*wxWHITE_PEN);
         dc.DrawRoundedRectangle(at.x + 3, at.y + th / 2, extent.x - 6, extent.y - th / 2 - 3, 6.0);
-        wxCoord tw = 0, tH = 0;
-        dc.GetTextExtent(frame.title, &tw, &tH);
-        // Blanks the outline behind the title.
+        wxCoord tw = 0, unused = 0;
+        dc.GetTextExtent(frame.title, &tw, &unused);
+        // Blanks the outline behind the title, a line high even when the
+        // title is empty (an empty text measures 0 high here).
         dc.SetBrush(*wxBLACK_BRUSH);
         dc.SetPen(*wxTRANSPARENT_PEN);
-        dc.DrawRectangle(at.x + 12, at.y, tw + 12, tH);
+        dc.DrawRectangle(at.x + 12, at.y, tw + 12, MeasureLineHeight(dc, frame.title));
         dc.DrawText(frame.title, at.x + 18, at.y);
     }
 }

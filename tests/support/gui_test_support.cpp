@@ -4,12 +4,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/gdicmn.h>
 #include <wx/image.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/stopwatch.h>
 #include <wx/timer.h>
@@ -81,6 +83,38 @@ int ShowModalAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& actio
     return dialog.ShowModal();
 }
 
+int ShowActiveAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& action)
+{
+    return ShowModalAndDo(dialog, [action](wxDialog& shown) {
+        if (!PumpUntil([&shown] { return shown.IsActive(); }))
+            ADD_FAILURE() << "the dialog never got the focus";
+        action(shown);
+    });
+}
+
+int ShowModalWithKeys(wxDialog& dialog, const char* keys, int timeoutMs)
+{
+    std::string pressed = keys;
+    return ShowActiveAndDo(dialog, [pressed, timeoutMs](wxDialog& shown) {
+        PressKeys(pressed.c_str());
+        if (PumpUntil([&shown] { return !shown.IsModal(); }, timeoutMs))
+            return;
+        ADD_FAILURE() << "the keys '" << pressed << "' did not close the dialog";
+        shown.EndModal(-1);
+    });
+}
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    wxStopWatch clock;
+    while (!condition()) {
+        if (clock.Time() >= timeoutMs)
+            return false;
+        PumpEvents(10);
+    }
+    return true;
+}
+
 void ClickButton(wxDialog& dialog, int id)
 {
     auto* button = wxDynamicCast(dialog.FindWindow(id), wxButton);
@@ -99,6 +133,23 @@ void PressEscape(wxDialog& dialog)
     key.m_keyCode = WXK_ESCAPE;
     key.SetEventObject(&dialog);
     dialog.ProcessWindowEvent(key);
+}
+
+void SendKey(wxWindow* window, int type, int code, int modifiers)
+{
+    wxKeyEvent key(type);
+    key.m_keyCode = code;
+    key.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
+    key.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
+    key.SetEventObject(window);
+    window->ProcessWindowEvent(key);
+}
+
+void PressKeys(const char* keys)
+{
+    std::string command = std::string("xdotool key --delay 30 ") + keys;
+    if (std::system(command.c_str()) != 0)
+        ADD_FAILURE() << "xdotool failed: " << command;
 }
 
 void PumpEvents(int milliseconds)
@@ -132,4 +183,16 @@ wxImage CaptureScreen(const wxRect& rect)
         }
     XDestroyImage(shot);
     return image;
+}
+
+void SaveScreenShot(const char* name)
+{
+    const char* dir = std::getenv("SKYLUME_SHOTS");
+    if (!dir || !*dir)
+        return;
+    auto* display = static_cast<Display*>(wxGetDisplay());
+    Screen* screen = DefaultScreenOfDisplay(display);
+    wxImage shot = CaptureScreen(wxRect(0, 0, WidthOfScreen(screen), HeightOfScreen(screen)));
+    wxFileName::Mkdir(dir, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    shot.SaveFile(wxString::FromUTF8(dir) + "/" + name + ".png", wxBITMAP_TYPE_PNG);
 }

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <functional>
+#include <vector>
+
+#include <wx/window.h>
 
 class wxApp;
 class wxDialog;
@@ -11,15 +14,31 @@ class wxRect;
 // Shows the dialog modally and runs the action from inside its modal loop.
 int ShowModalAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& action);
 
+// As ShowModalAndDo, once the dialog has the focus (with a window manager a
+// dialog takes it a moment after it shows; focus events need it).
+int ShowActiveAndDo(wxDialog& dialog, const std::function<void(wxDialog&)>& action);
+
 // Runs the action from inside the modal loop of the next dialog that shows
 // modally within the time; a test failure when none does. For dialogs that
 // the code under test makes and shows itself.
 void WhenModalDialogShows(const std::function<void(wxDialog&)>& action, int timeoutMs = 10000);
 
+// Shows the dialog modally, presses the keys for real once it has the focus, and lets
+// them close it; ends it with -1 (a failure) if they have not within the time.
+int ShowModalWithKeys(wxDialog& dialog, const char* keys, int timeoutMs = 3000);
+// Lets the toolkit run until the condition holds, for at most the time.
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+
 // Presses the dialog's button with this id, as a click would.
 void ClickButton(wxDialog& dialog, int id);
 // Escape as the toolkit delivers it to a dialog first.
 void PressEscape(wxDialog& dialog);
+
+// A key event of the given type processed by the window at once, as the
+// toolkit would deliver it (modifiers: wxMOD_SHIFT, wxMOD_CONTROL).
+void SendKey(wxWindow* window, int type, int code, int modifiers = 0);
+// Real key presses through the X server (xdotool key names, "Tab shift+Tab").
+void PressKeys(const char* keys);
 
 // Lets the toolkit handle what is pending, for up to the given time.
 void PumpEvents(int milliseconds = 50);
@@ -34,3 +53,17 @@ wxImage CaptureScreen(const wxRect& rect);
 // The application object the display tests run with; a plain one unless the
 // test program defines its own.
 wxApp* CreateTestApplication();
+
+// Saves the whole screen as NAME.png into $SKYLUME_SHOTS when that is set.
+void SaveScreenShot(const char* name);
+
+// The window's children of one type, in the order they were made.
+template <class T>
+std::vector<T*> ChildrenOfType(wxWindow* parent)
+{
+    std::vector<T*> found;
+    for (wxWindow* child : parent->GetChildren())
+        if (auto* typed = dynamic_cast<T*>(child))
+            found.push_back(typed);
+    return found;
+}
