@@ -82,6 +82,10 @@ xdotool key --delay 50 Tab Return
 sleep 0.5
 e2e_shot "${shot}settings-popup"
 xdotool key --delay 50 Down Return
+# Its popup took the keyboard for a moment: the game must not have stepped aside.
+sleep 0.5
+xprop -id "$(e2e_wait_window Skylume 1)" _NET_WM_STATE | grep -q HIDDEN \
+    && e2e_fail "the popup made the game step aside"
 # The three keys: each takes the next key pressed.
 xdotool key --delay 50 Tab Return
 sleep 0.3
@@ -103,6 +107,10 @@ end_game "Exit"
 start_game
 next_menu none "no title menu after a restart"
 xdotool key --delay 50 Down Return
+# Its popup took the keyboard for a moment: the game must not have stepped aside.
+sleep 0.5
+xprop -id "$(e2e_wait_window Skylume 1)" _NET_WM_STATE | grep -q HIDDEN \
+    && e2e_fail "the popup made the game step aside"
 next_menu "$MENU_ID" "Settings opened no menu after a restart"
 sleep 0.3
 e2e_shot "${shot}settings-restarted"

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include <wx/menu.h>
+#include <wx/timer.h>
 
 #include "screens/menu/menu_buttons.h"
 #include "screens/menu/tamber_menu.h"
@@ -178,9 +179,20 @@ TEST_F(ButtonsTest, ClickingAChoiceOpensItsPopupAndAnItemChangesTheValue)
                 std::system("xdotool key Escape");
         });
         EXPECT_FALSE(IsChoicePopupShown());
+        // The popup takes the focus from the menu; the menu must still count
+        // as active, or the game would take it for the player leaving.
+        bool shownDuringPopup = false, activeDuringPopup = false;
+        wxTimer probe;
+        probe.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            shownDuringPopup = IsChoicePopupShown();
+            activeDuringPopup = static_cast<CTamberMenu&>(d).IsActive();
+        });
+        probe.StartOnce(200);
         Click(choice);
         closed = true;
         player.join();
+        EXPECT_TRUE(shownDuringPopup);
+        EXPECT_TRUE(activeDuringPopup);
         EXPECT_EQ(index, 1);
         EXPECT_FALSE(IsChoicePopupShown());
         EXPECT_TRUE(d.IsModal()) << "choosing closed the menu";
