@@ -55,28 +55,41 @@ void RequestQuit()
         g_graphics->quitRequested = 1;
 }
 
-struct EditedSettings
+// The seven settings that the settings menu edits, in the order OK stores them.
+enum EditedSetting
 {
-    int difficulty, music, speed, direction, leftKey, rightKey, fireKey;
+    EditDifficulty,
+    EditMusic,
+    EditSpeed,
+    EditDirection,
+    EditLeftKey,
+    EditRightKey,
+    EditFireKey,
+    EditedCount,
 };
 
-void StoreSettings(const EditedSettings& edited)
+struct StoredSetting
 {
-    GameSettings& s = g_settings;
-    s.difficulty = edited.difficulty;
-    WriteConfigInt("/Player/Difficulty", s.difficulty);
-    s.music = edited.music;
-    WriteConfigInt("/Player/Music", s.music);
-    s.speed = edited.speed;
-    WriteConfigInt("/Control/Speed", s.speed);
-    s.direction = edited.direction;
-    WriteConfigInt("/Control/Direction", s.direction);
-    s.leftKey = edited.leftKey;
-    WriteConfigInt("/Control/Left", s.leftKey);
-    s.rightKey = edited.rightKey;
-    WriteConfigInt("/Control/Right", s.rightKey);
-    s.fireKey = edited.fireKey;
-    WriteConfigInt("/Control/Fire", s.fireKey);
+    const char* key;
+    int32_t GameSettings::*field;
+};
+
+const StoredSetting kEditedSettings[EditedCount] = {
+    {"/Player/Difficulty", &GameSettings::difficulty},
+    {"/Player/Music", &GameSettings::music},
+    {"/Control/Speed", &GameSettings::speed},
+    {"/Control/Direction", &GameSettings::direction},
+    {"/Control/Left", &GameSettings::leftKey},
+    {"/Control/Right", &GameSettings::rightKey},
+    {"/Control/Fire", &GameSettings::fireKey},
+};
+
+void StoreSettings(const int* edited)
+{
+    for (int i = 0; i < EditedCount; ++i) {
+        g_settings.*kEditedSettings[i].field = edited[i];
+        WriteConfigInt(kEditedSettings[i].key, edited[i]);
+    }
     ConfigStore()->Flush(false);
 }
 
@@ -116,30 +129,30 @@ int ShowTitleMenu()
 
 void ShowSettingsMenu()
 {
-    const GameSettings& s = g_settings;
-    EditedSettings edited{s.difficulty, s.music,   s.speed,  s.direction,
-                          s.leftKey,    s.rightKey, s.fireKey};
+    int edited[EditedCount];
+    for (int i = 0; i < EditedCount; ++i)
+        edited[i] = g_settings.*kEditedSettings[i].field;
     int id = wxID_NONE;
     {
         CTamberMenu menu;
         BeginPictureMenu(menu, "text_settings");
         AddStretch(menu, 2);
         menu.BeginFrame("Game Options");
-        menu.AddLabelledChoice("Difficulty:", &edited.difficulty, kDifficultyTexts);
-        menu.AddLabelledChoice("Music:", &edited.music, kMusicTexts);
+        menu.AddLabelledChoice("Difficulty:", &edited[EditDifficulty], kDifficultyTexts);
+        menu.AddLabelledChoice("Music:", &edited[EditMusic], kMusicTexts);
         menu.EndFrame();
         AddStretch(menu, 1);
         menu.BeginFrame("Control Options");
         menu.layout->PushFlexGridSizer();
         menu.AddText("Left:");
-        menu.AddKeyButton(&edited.leftKey);
+        menu.AddKeyButton(&edited[EditLeftKey]);
         menu.AddText("Right:");
-        menu.AddKeyButton(&edited.rightKey);
+        menu.AddKeyButton(&edited[EditRightKey]);
         menu.AddText("Drop:");
-        menu.AddKeyButton(&edited.fireKey);
+        menu.AddKeyButton(&edited[EditFireKey]);
         menu.EndGroup();
-        menu.AddLabelledChoice("Speed:", &edited.speed, kSpeedTexts);
-        menu.AddLabelledChoice("Direction:", &edited.direction, kDirectionTexts);
+        menu.AddLabelledChoice("Speed:", &edited[EditSpeed], kSpeedTexts);
+        menu.AddLabelledChoice("Direction:", &edited[EditDirection], kDirectionTexts);
         menu.EndFrame();
         AddStretch(menu, 1);
         PushRow(menu);

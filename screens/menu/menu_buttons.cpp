@@ -87,6 +87,13 @@ wxSize MenuScreenSize()
     return wxGetDisplaySize();
 }
 
+void FillMenuBackground(wxDC& dc, const wxSize& size)
+{
+    dc.SetBrush(*wxBLACK_BRUSH);
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.DrawRectangle(0, 0, size.x, size.y);
+}
+
 ButtonPicture ChooseButtonPicture(bool hover, bool pressed, bool clicking, bool focused)
 {
     if ((hover && pressed) || clicking)
@@ -130,9 +137,7 @@ void CTamberMenuButton::OnPaint(wxPaintEvent&)
 {
     wxBufferedPaintDC dc(this);
     wxSize size = GetSize();
-    dc.SetBrush(*wxBLACK_BRUSH);
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.DrawRectangle(0, 0, size.x, size.y);
+    FillMenuBackground(dc, size);
 
     ButtonPicture picture = ChooseButtonPicture(hover, pressed, clicking, FindFocus() == this);
     const wxBitmap* bitmap = g_pictures.pictures[picture];

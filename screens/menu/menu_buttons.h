@@ -16,6 +16,9 @@ class wxMenu;
 // size while there is no game window.
 wxSize MenuScreenSize();
 
+// Paints the whole of a menu window black, as everything on a menu starts.
+void FillMenuBackground(wxDC& dc, const wxSize& size);
+
 enum ButtonPicture
 {
     PictureNormal,

@@ -183,10 +183,7 @@ void CTamberMenu::OnEraseBackground(wxEraseEvent&) {}
 void CTamberMenu::OnPaint(wxPaintEvent&)
 {
     wxPaintDC dc(this);
-    wxSize size = GetSize();
-    dc.SetBrush(*wxBLACK_BRUSH);
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.DrawRectangle(0, 0, size.x, size.y);
+    FillMenuBackground(dc, GetSize());
 
     int th = TextPixelHeight();
     SetFontForPixelHeight(dc, th);

@@ -98,6 +98,19 @@ struct GameMenusTest : testing::Test
         return reader.ReadLong(key, -1000);
     }
 
+    static void ExpectSettings(int difficulty, int music, int speed, int direction, int left,
+                               int right, int fire)
+    {
+        const GameSettings& s = g_settings;
+        EXPECT_EQ(s.difficulty, difficulty);
+        EXPECT_EQ(s.music, music);
+        EXPECT_EQ(s.speed, speed);
+        EXPECT_EQ(s.direction, direction);
+        EXPECT_EQ(s.leftKey, left);
+        EXPECT_EQ(s.rightKey, right);
+        EXPECT_EQ(s.fireKey, fire);
+    }
+
     static void Press(CTamberMenu& menu, int id) { SendKey(menu.FindWindow(id), wxEVT_CHAR, WXK_RETURN); }
 
     static std::vector<CTamberMenuChoice*> Choices(CTamberMenu& menu)
@@ -226,25 +239,11 @@ TEST_F(GameMenusTest, EditedSettingsAreStoredOnEnterAndSurviveARestart)
     }});
     ShowSettingsMenu();
     EXPECT_EQ(store->flushes, 1);
-    const GameSettings& s = g_settings;
-    EXPECT_EQ(s.difficulty, 2);
-    EXPECT_EQ(s.music, 0);
-    EXPECT_EQ(s.speed, 2);
-    EXPECT_EQ(s.direction, 1);
-    EXPECT_EQ(s.leftKey, 'A');
-    EXPECT_EQ(s.rightKey, 'D');
-    EXPECT_EQ(s.fireKey, WXK_NUMPAD_ENTER);
-
+    ExpectSettings(2, 0, 2, 1, 'A', 'D', WXK_NUMPAD_ENTER);
     ConfigSandbox::Reset();
     g_settings = GameSettings{};
     LoadSettings();
-    EXPECT_EQ(g_settings.difficulty, 2);
-    EXPECT_EQ(g_settings.music, 0);
-    EXPECT_EQ(g_settings.speed, 2);
-    EXPECT_EQ(g_settings.direction, 1);
-    EXPECT_EQ(g_settings.leftKey, 'A');
-    EXPECT_EQ(g_settings.rightKey, 'D');
-    EXPECT_EQ(g_settings.fireKey, WXK_NUMPAD_ENTER);
+    ExpectSettings(2, 0, 2, 1, 'A', 'D', WXK_NUMPAD_ENTER);
 }
 
 TEST_F(GameMenusTest, CancelEscapeAndCloseWriteNothing)

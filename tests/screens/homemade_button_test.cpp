@@ -50,12 +50,7 @@ struct ButtonTest : testing::Test
 
     void Key(CBaseHomemadeButton* button, int code, int modifiers = wxMOD_NONE)
     {
-        wxKeyEvent event(wxEVT_CHAR);
-        event.m_keyCode = code;
-        event.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
-        event.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
-        event.SetEventObject(button);
-        button->ProcessWindowEvent(event);
+        SendKey(button, wxEVT_CHAR, code, modifiers);
     }
 };
 
