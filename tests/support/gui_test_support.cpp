@@ -33,7 +33,7 @@ void PrintAndAbort(const wxString& file, int line, const wxString& func, const w
 wxDialog* FindModalDialog()
 {
     for (wxWindow* window : wxTopLevelWindows) {
-        auto* dialog = wxDynamicCast(window, wxDialog);
+        auto* dialog = dynamic_cast<wxDialog*>(window);
         if (dialog && dialog->IsModal() && dialog->IsShown())
             return dialog;
     }
