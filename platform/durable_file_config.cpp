@@ -124,11 +124,6 @@ bool CDurableFileConfig::DoWriteString(const wxString& key, const wxString& valu
     return wxFileConfig::DoWriteString(key, value) && SaveNow();
 }
 
-bool CDurableFileConfig::DoWriteLong(const wxString& key, long value)
-{
-    return wxFileConfig::DoWriteLong(key, value) && SaveNow();
-}
-
 bool CDurableFileConfig::SaveNow()
 {
     wxLogNull quiet;
@@ -142,6 +137,7 @@ bool CDurableFileConfig::SaveNow()
     if (!ReplaceFileDurably(path.utf8_string(), bytes.data(), bytes.size()))
         return false;
     unsaved = false;
+    ++saves;
     return true;
 }
 

@@ -18,16 +18,19 @@ public:
     const wxString& GetFilePath() const { return path; }
     // False after a write that could not reach the disk, until one does.
     bool IsSaved() const { return !unsaved; }
+    // How many times the file has been replaced; for tests.
+    int GetSaveCount() const { return saves; }
 
 protected:
+    // Numbers are written through here too, so each write saves once.
     bool DoWriteString(const wxString& key, const wxString& value) override;
-    bool DoWriteLong(const wxString& key, long value) override;
 
 private:
     bool SaveNow();
 
     wxString path;
     bool unsaved;
+    int saves = 0;
 };
 
 // "$XDG_CONFIG_HOME/<app>/<app>.conf", with the XDG default of ~/.config.

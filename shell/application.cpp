@@ -38,7 +38,7 @@ std::chrono::steady_clock::time_point g_focusLostAt;
 bool ProgramHasFocus()
 {
     for (wxWindow* window : wxTopLevelWindows) {
-        auto* top = wxDynamicCast(window, wxTopLevelWindow);
+        auto* top = dynamic_cast<wxTopLevelWindow*>(window);
         if (top && top->IsActive())
             return true;
     }

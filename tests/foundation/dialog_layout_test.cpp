@@ -111,7 +111,7 @@ TEST_F(LayoutTest, PushedSizersAlwaysExpandAndBorderOnlyWhenAsked)
     EXPECT_EQ(b->GetFlag(), wxEXPAND | wxALL);
     EXPECT_EQ(b->GetBorder(), 5);
     EXPECT_EQ(c->GetFlag(), wxEXPAND);
-    auto* flex = wxDynamicCast(grid, wxFlexGridSizer);
+    auto* flex = dynamic_cast<wxFlexGridSizer*>(grid);
     ASSERT_NE(flex, nullptr);
     EXPECT_EQ(flex->GetCols(), 2);
     EXPECT_EQ(flex->GetVGap(), 0);

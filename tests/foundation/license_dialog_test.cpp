@@ -12,7 +12,7 @@ namespace {
 
 wxButton* ButtonOf(wxDialog& dialog, int id)
 {
-    return wxDynamicCast(dialog.FindWindow(id), wxButton);
+    return dynamic_cast<wxButton*>(dialog.FindWindow(id));
 }
 
 } // namespace
@@ -74,7 +74,7 @@ TEST(LicenseDialog, ShowsTheWholeTextReadOnly)
 {
     CLicenseAgreementDialog dialog;
     EXPECT_EQ(dialog.GetTitle(), "License Agreement");
-    auto* text = wxDynamicCast(dialog.FindWindow("text"), wxTextCtrl);
+    auto* text = dynamic_cast<wxTextCtrl*>(dialog.FindWindow("text"));
     ASSERT_NE(text, nullptr);
     EXPECT_FALSE(text->IsEditable());
     EXPECT_TRUE(text->IsMultiLine());
@@ -98,7 +98,7 @@ TEST(LicenseDialog, CancelIsTheDefaultAndTheTextSetsTheSize)
     EXPECT_EQ(agree->GetLabel(), "&Agree");
     EXPECT_EQ(cancel->GetLabelText(), "Cancel");
 
-    auto* text = wxDynamicCast(dialog.FindWindow("text"), wxTextCtrl);
+    auto* text = dynamic_cast<wxTextCtrl*>(dialog.FindWindow("text"));
     EXPECT_EQ(text->GetSize(), wxSize(400, 300));
     wxSize client = dialog.GetClientSize();
     EXPECT_GE(client.x, 400 + 20);

@@ -44,6 +44,18 @@ TEST(DurableFileConfig, CreatesMissingFoldersAndLeavesNoTemporaries)
     EXPECT_EQ(again.ReadLong("/A/B", 0), 5);
 }
 
+TEST(DurableFileConfig, EachWriteSavesOnce)
+{
+    ConfigSandbox sandbox;
+    CDurableFileConfig store("skylume", wxString::FromUTF8(sandbox.File()));
+    EXPECT_TRUE(store.Write("/A/Number", 5L));
+    EXPECT_EQ(store.GetSaveCount(), 1);
+    EXPECT_TRUE(store.Write("/A/Text", "five"));
+    EXPECT_EQ(store.GetSaveCount(), 2);
+    EXPECT_TRUE(store.Flush());
+    EXPECT_EQ(store.GetSaveCount(), 2); // nothing left unsaved
+}
+
 TEST(DurableFileConfig, UnreadableFileIsSetAsideNotOverwritten)
 {
     ConfigSandbox sandbox;

@@ -34,7 +34,7 @@ struct TermsAnswer
     {
         wxTheApp->CallAfter([this, id] {
             for (wxWindow* window : wxTopLevelWindows) {
-                auto* dialog = wxDynamicCast(window, wxDialog);
+                auto* dialog = dynamic_cast<wxDialog*>(window);
                 if (!dialog || dialog->GetTitle() != "License Agreement" || !dialog->IsModal())
                     continue;
                 ++seen;

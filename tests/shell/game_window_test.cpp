@@ -368,7 +368,7 @@ TEST_F(RunGameTest, ACancelledChoiceRunsNothing)
     g_settings.displayIndex = -1;
     wxTheApp->CallAfter([] {
         for (wxWindow* window : wxTopLevelWindows)
-            if (auto* dialog = wxDynamicCast(window, wxDialog))
+            if (auto* dialog = dynamic_cast<wxDialog*>(window))
                 if (dialog->IsModal())
                     dialog->EndModal(wxID_CANCEL);
     });

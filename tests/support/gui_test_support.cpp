@@ -117,7 +117,7 @@ bool PumpUntil(const std::function<bool()>& condition, int timeoutMs)
 
 void ClickButton(wxDialog& dialog, int id)
 {
-    auto* button = wxDynamicCast(dialog.FindWindow(id), wxButton);
+    auto* button = dynamic_cast<wxButton*>(dialog.FindWindow(id));
     if (!button) {
         ADD_FAILURE() << "no button " << id;
         return;
