@@ -24,11 +24,13 @@ void OnKeyDown(wxKeyEvent& event)
     event.Skip(); // the default processing makes the character event
 }
 
+// Not skipped: a release makes no character, and a skipped one goes on to
+// the frame, which sends it again when a menu opened by it has run its own
+// event loop meanwhile.
 void OnKeyUp(wxKeyEvent& event)
 {
     int32_t key = event.GetKeyCode();
     SendInput(InputKeyUp, &key);
-    event.Skip();
 }
 
 void IgnoreErase(wxEraseEvent&) {}
