@@ -208,6 +208,18 @@ struct CBubbleWorld
     void PopRandomBubble(CRandomGenerator& rng);
 
     bool IsLive(const CBubble* b) const { return b->index < liveCount && live[b->index] == b; }
+
+    // Look and sound of the play screen, in skylume_world_draw: these need
+    // the toolkit and OpenGL, which this library stays free of.
+    void LoadAssets(const PlaySession* session);
+    void UnloadAssets();
+    void Draw();
+    void DrawBubble(uint8_t colour, bool star, double x, double y, double scale);
+    void DrawNumber(uint32_t number, double x, double y, double height);
+    void PlayPendingSounds();
+
+    // The level's input handler, in skylume_screens; the context is the world.
+    static void OnInput(void* context, int32_t code, void* data);
 };
 
 // Links two bubbles both ways, or not at all when either holds six.

@@ -1,0 +1,73 @@
+// The play screen's pictures and sounds, loaded when a level starts and freed
+// when it ends. The level runs with the mouse captured for relative motion.
+#include <cstdlib>
+
+#include "audio/sound_data.h"
+#include "screens/play_session.h"
+#include "shell/images.h"
+#include "shell/mouse.h"
+#include "shell/textures.h"
+#include "world/bubble_world.h"
+
+namespace {
+
+// Each stage has its own 256-pixel column of the background picture.
+const int kBackgroundColumn = 256;
+
+void LoadPicture(RGBABitmap* image, bool hasAlpha, RGBABitmap** imageField,
+                 TextureRecord** textureField)
+{
+    *imageField = image;
+    *textureField = CreateTexture(image, hasAlpha);
+}
+
+void FreePicture(RGBABitmap** image, TextureRecord** texture)
+{
+    DeleteTextures(texture, 1);
+    *texture = nullptr;
+    std::free(*image);
+    *image = nullptr;
+}
+
+void ReleaseSound(CSoundData** sound)
+{
+    if (*sound)
+        (*sound)->Release();
+    *sound = nullptr;
+}
+
+} // namespace
+
+void CBubbleWorld::LoadAssets(const PlaySession* session)
+{
+    BeginMouseCapture();
+    WorldAssets& a = assets;
+    LoadPicture(LoadImageRGBA("bubble"), true, &a.bubbleImage, &a.bubbleTexture);
+    LoadPicture(LoadImageRGBA("star"), true, &a.starImage, &a.starTexture);
+    int column = int(session->stage) * kBackgroundColumn;
+    LoadPicture(LoadImageColumn("backgrounds", column, kBackgroundColumn), false,
+                &a.backgroundImage, &a.backgroundTexture);
+    LoadPicture(LoadImageRGBA("center"), true, &a.centreImage, &a.centreTexture);
+    LoadPicture(LoadImageRGBA("dispenser"), true, &a.dispenserImage, &a.dispenserTexture);
+    LoadPicture(LoadImageRGBA("text_numbers"), true, &a.digitsImage, &a.digitsTexture);
+    a.bounceSound = LoadSoundResource("bounce");
+    a.fireSound = LoadSoundResource("fire");
+    a.popSound = LoadSoundResource("pop");
+    a.starSound = LoadSoundResource("star");
+}
+
+void CBubbleWorld::UnloadAssets()
+{
+    WorldAssets& a = assets;
+    FreePicture(&a.bubbleImage, &a.bubbleTexture);
+    FreePicture(&a.starImage, &a.starTexture);
+    FreePicture(&a.backgroundImage, &a.backgroundTexture);
+    FreePicture(&a.centreImage, &a.centreTexture);
+    FreePicture(&a.dispenserImage, &a.dispenserTexture);
+    FreePicture(&a.digitsImage, &a.digitsTexture);
+    ReleaseSound(&a.bounceSound);
+    ReleaseSound(&a.fireSound);
+    ReleaseSound(&a.popSound);
+    ReleaseSound(&a.starSound);
+    EndMouseCapture();
+}
