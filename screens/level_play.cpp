@@ -1,0 +1,151 @@
+#include "screens/level_play.h"
+
+#include <cstring>
+#include <memory>
+
+#include "audio/sound_thread.h"
+#include "screens/menu/game_menus.h"
+#include "screens/play_session.h"
+#include "screens/screen_loop.h"
+#include "shell/settings.h"
+#include "world/bubble_world.h"
+
+namespace {
+
+const int32_t kEscapeKey = 27;
+
+struct LevelScreen
+{
+    CBubbleWorld world;
+    CRandomGenerator rng;
+};
+
+// Input the player gave before a menu or another program took the keyboard:
+// the releases went elsewhere, so the held keys would turn on for ever.
+void DropHeldInput(CBubbleWorld& world)
+{
+    world.leftHeld = 0;
+    world.rightHeld = 0;
+    world.mouseDelta = 0;
+}
+
+bool g_pauseShown = false;
+
+// Sound is off for exactly as long as the menu is up, whatever its answer.
+void Pause(CBubbleWorld& world)
+{
+    // A close request that reaches the window behind the menu opens no second one.
+    if (g_pauseShown)
+        return;
+    g_pauseShown = true;
+    PostSoundMessage(WM_SOUND_DISABLE, nullptr, 0);
+    bool resume = ShowPauseMenu();
+    g_pauseShown = false;
+    if (!resume)
+        world.state = kWorldAborted;
+    DropHeldInput(world);
+    PostSoundMessage(WM_SOUND_ENABLE, nullptr, 0);
+}
+
+int32_t KeyCode(void* data)
+{
+    return *static_cast<int32_t*>(data);
+}
+
+bool LevelEnded(void* context)
+{
+    return static_cast<LevelScreen*>(context)->world.state >= kWorldFinalStates;
+}
+
+void UpdateLevel(void* context, double seconds)
+{
+    auto* screen = static_cast<LevelScreen*>(context);
+    screen->world.Step(screen->rng, seconds);
+}
+
+void DrawLevel(void* context)
+{
+    static_cast<LevelScreen*>(context)->world.Draw();
+}
+
+void ResumeLevel(void* context)
+{
+    DropHeldInput(static_cast<LevelScreen*>(context)->world);
+}
+
+// Releases what the level holds once its loop is over, also when an error
+// unwinds it: the broad phase first, then the pictures, sounds and capture.
+struct LevelRelease
+{
+    CBubbleWorld& world;
+
+    ~LevelRelease()
+    {
+        delete world.broadPhase;
+        world.broadPhase = nullptr;
+        world.UnloadAssets();
+    }
+};
+
+} // namespace
+
+void CBubbleWorld::OnInput(void* context, int32_t code, void* data)
+{
+    auto* world = static_cast<CBubbleWorld*>(context);
+    switch (code) {
+    case InputMouseDelta:
+        world->mouseDelta += static_cast<InputDelta*>(data)->dx;
+        break;
+    case InputLeftDown:
+        world->dropRequested = 1;
+        break;
+    case InputChar:
+        if (KeyCode(data) == g_settings.fireKey)
+            world->dropRequested = 1;
+        break;
+    case InputKeyDown:
+        if (KeyCode(data) == g_settings.leftKey)
+            world->leftHeld = 1;
+        if (KeyCode(data) == g_settings.rightKey)
+            world->rightHeld = 1;
+        break;
+    case InputKeyUp:
+        if (KeyCode(data) == g_settings.leftKey)
+            world->leftHeld = 0;
+        if (KeyCode(data) == g_settings.rightKey)
+            world->rightHeld = 0;
+        if (KeyCode(data) == kEscapeKey)
+            Pause(*world);
+        break;
+    case InputClose:
+        Pause(*world);
+        break;
+    default:
+        break;
+    }
+}
+
+bool RunLevel(PlaySession* session)
+{
+    // Far too large for the stack: one heap record for the level's lifetime.
+    std::unique_ptr<LevelScreen> screen(new LevelScreen);
+    SeedRandomGenerator(screen->rng);
+    CBubbleWorld& world = screen->world;
+    std::memset(&world, 0, sizeof world);
+    world.BuildLevel(screen->rng, *session);
+    world.LoadAssets(session);
+    {
+        LevelRelease release{world};
+        ScreenSteps steps{};
+        steps.context = screen.get();
+        steps.onInput = CBubbleWorld::OnInput;
+        steps.inputContext = &world;
+        steps.ended = LevelEnded;
+        steps.update = UpdateLevel;
+        steps.draw = DrawLevel;
+        steps.resumed = ResumeLevel;
+        RunScreenLoop(kInputFirst, steps);
+    }
+    session->levelTime = int32_t(world.clock);
+    return world.state == kWorldWon;
+}
