@@ -38,7 +38,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "shell/settings.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/world/play_view_checks.h"
-#include "tests/world/sound_thread_stub.h"
+#include "tests/support/sound_thread_stub.h"
 #include "world/bubble_world.h"
 
 namespace {

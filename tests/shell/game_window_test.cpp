@@ -12,6 +12,7 @@
 #include <wx/stopwatch.h>
 
 #include "audio/sound_thread.h"
+#include "tests/support/sound_thread_stub.h"
 #include "platform/win_cursor.h"
 #include "platform/win_threads.h"
 #include "shell/application.h"
@@ -109,59 +110,6 @@ struct Inputs
     }
 };
 
-// Stands in for the sound thread: records the messages posted to it.
-struct SoundThreadStub
-{
-    std::mutex mutex;
-    std::vector<UINT> received;
-    HANDLE thread = nullptr;
-    DWORD id = 0;
-
-    static DWORD Run(void* parameter)
-    {
-        auto* stub = static_cast<SoundThreadStub*>(parameter);
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0 && msg.message != WM_SOUND_QUIT) {
-            std::lock_guard<std::mutex> lock(stub->mutex);
-            if (msg.message != WM_SOUND_PING)
-                stub->received.push_back(msg.message);
-        }
-        return 0;
-    }
-
-    SoundThreadStub()
-    {
-        thread = CreateThread(nullptr, 0, Run, this, 0, &id);
-        for (int i = 0; i < 500 && !PostThreadMessageA(id, WM_SOUND_PING, 0, 0); ++i)
-            Sleep(2);
-        g_soundThread = thread;
-        g_soundThreadId = id;
-    }
-
-    ~SoundThreadStub()
-    {
-        g_soundThread = nullptr;
-        PostThreadMessageA(id, WM_SOUND_QUIT, 0, 0);
-        WaitForSingleObject(thread, 5000);
-        CloseHandle(thread);
-    }
-
-    std::vector<UINT> Received(size_t count)
-    {
-        for (int i = 0; i < 500; ++i) {
-            {
-                std::lock_guard<std::mutex> lock(mutex);
-                if (received.size() >= count)
-                    break;
-            }
-            Sleep(2);
-        }
-        Sleep(20); // and nothing more
-        std::lock_guard<std::mutex> lock(mutex);
-        return received;
-    }
-};
-
 } // namespace
 
 TEST_F(WindowTest, InitGraphicsOpensTheStageInTheGameModeWithTheGLState)
@@ -223,14 +171,14 @@ TEST_F(WindowTest, SetGameActiveLeavesAndEntersTheModeAndPausesSound)
     SetGameActive(true); // no record yet: nothing
     InitGraphics();
     SetGameActive(true); // already active: nothing
-    EXPECT_TRUE(sound.Received(0).empty());
+    EXPECT_TRUE(sound.Messages(0).empty());
 
     SetGameActive(false);
     EXPECT_EQ(g_graphics->active, 0);
     EXPECT_FALSE(g_gameModeEntered);
     EXPECT_FALSE(g_desktopModeChanged);
     EXPECT_EQ(Shown().width, 1280);
-    EXPECT_EQ(sound.Received(1), (std::vector<UINT>{WM_SOUND_DISABLE}));
+    EXPECT_EQ(sound.Messages(1), (std::vector<UINT>{WM_SOUND_DISABLE}));
     SetGameActive(false);
 
     SetGameActive(true);
@@ -238,7 +186,7 @@ TEST_F(WindowTest, SetGameActiveLeavesAndEntersTheModeAndPausesSound)
     EXPECT_TRUE(g_gameModeEntered);
     EXPECT_EQ(Shown().width, 800);
     EXPECT_TRUE(g_graphics->frame->IsShown());
-    EXPECT_EQ(sound.Received(2), (std::vector<UINT>{WM_SOUND_DISABLE, WM_SOUND_ENABLE}));
+    EXPECT_EQ(sound.Messages(2), (std::vector<UINT>{WM_SOUND_DISABLE, WM_SOUND_ENABLE}));
 }
 
 TEST_F(WindowTest, ADesktopAlreadyInTheGameModeIsNotSwitched)

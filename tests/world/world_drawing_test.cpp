@@ -16,7 +16,7 @@
 #include "shell/images.h"
 #include "shell/textures.h"
 #include "tests/world/play_view_checks.h"
-#include "tests/world/sound_thread_stub.h"
+#include "tests/support/sound_thread_stub.h"
 #include "tests/world/world_checks.h"
 
 namespace {
