@@ -35,8 +35,9 @@ build() { # dir [cmake args...]
   cmake --build "$dir" -j"$(nproc)"
 }
 
-run_tests() { # dir
-  ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
+run_tests() { # dir [ctest args...]
+  local dir=$1; shift
+  ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" "$@"
 }
 
 # ThreadSanitizer build of the tests labelled "thread" only.
@@ -64,7 +65,7 @@ case "${1:-}" in
     build_thread_tests build-tsan
     build_fuzz build-fuzz
     status=0
-    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-sanitize || status=1
+    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-sanitize -LE assets || status=1
     # FluidSynth loads its sound font on OpenMP threads that ThreadSanitizer cannot follow.
     OMP_NUM_THREADS=1 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -L thread --output-on-failure -j"$(nproc)" || status=1
     ctest --test-dir build-fuzz --output-on-failure -j2 || status=1
