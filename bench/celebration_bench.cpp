@@ -9,6 +9,7 @@
 
 #include "screens/stage_complete_screen.h"
 #include "tests/screens/rain_checks.h"
+#include "tests/world/world_checks.h"
 
 namespace {
 
@@ -20,14 +21,6 @@ const double kFrameMs = 1000.0 / 60;
 double Ms(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-void Seed(CRandomGenerator& rng, uint32_t seed)
-{
-    rng.state = int32_t(seed);
-    for (uint32_t i = 0; i < 1024; ++i)
-        rng.pool[i] = uint8_t(i - seed);
-    rng.Refill();
 }
 
 void Report(const char* what, std::vector<double> ms)
@@ -44,7 +37,7 @@ void BenchRain(int32_t width, int32_t height)
 {
     Rain rain(width, height, 11);
     CRandomGenerator rng;
-    Seed(rng, 1000);
+    SeedWith(rng, 1000);
     std::vector<double> filling, piled;
     uint32_t subSteps = 0, mostSubSteps = 0;
     for (int frame = 0; frame < 60 * 135; ++frame)
@@ -74,7 +67,7 @@ void BenchFireworks()
 {
     std::unique_ptr<CStageCompleteScreen> screen(new CStageCompleteScreen());
     CRandomGenerator rng;
-    Seed(rng, 1000);
+    SeedWith(rng, 1000);
     std::vector<double> ms;
     uint32_t most = 0;
     while (!screen->done)

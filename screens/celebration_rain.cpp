@@ -23,7 +23,7 @@ const uint32_t kMaxVisits = 10;
 const uint32_t kBounceVisits = 8; // bounces only below this many visits
 const uint32_t kMovingInView = 10; // the rain has settled with fewer moving
 const uint32_t kWallCount = 3;
-const uint32_t kBroadPhaseGroups = 3;
+const uint32_t kRainColours = 12; // rain colour c is drawn in table colour c + 1
 
 enum Group : uint8_t
 {
@@ -137,6 +137,16 @@ namespace {
 const bool g_profileTableReady = (InitProfileTable(), true);
 
 } // namespace
+
+uint32_t RainColourCount(int32_t difficulty, uint32_t stage)
+{
+    // The level's count, at least 5; a difficulty or stage out of range
+    // must not reach past the twelve colours of the table.
+    int64_t count = int64_t(stage) + 2 * int64_t(difficulty) + 4;
+    if (count < 5)
+        return 5;
+    return count > kRainColours ? kRainColours : uint32_t(count);
+}
 
 void CLevelCompleteScreen::OnInput(void* context, int32_t code, void* data)
 {

@@ -119,6 +119,9 @@ struct CLevelCompleteScreen
     void DrawTime(uint32_t seconds, double x, double y, double height);
 };
 
+// The level's own number of colours, kept within the colour table.
+uint32_t RainColourCount(int32_t difficulty, uint32_t stage);
+
 // Shows the screen for the session's last won level until a key or the
 // mouse button is released, a close request comes, or the rain has settled
 // some time after 30 s.

@@ -315,3 +315,14 @@ TEST(RainEnd, ClockCheckedBeforeTheFrameIsAdded)
     rain->Update(rng, 0.02);
     EXPECT_EQ(rain->done, 1);
 }
+
+TEST(RainSetUp, ColourCountIsTheLevelsAndStaysInTheTable)
+{
+    EXPECT_EQ(RainColourCount(0, 0), 5u);
+    EXPECT_EQ(RainColourCount(1, 2), 8u);
+    EXPECT_EQ(RainColourCount(2, 3), 11u);
+    // A stored difficulty out of range must not draw past the colour table.
+    EXPECT_EQ(RainColourCount(7, 3), 12u);
+    EXPECT_EQ(RainColourCount(-5, 0), 5u);
+    EXPECT_EQ(RainColourCount(INT32_MAX, 4000000000u), 12u);
+}
