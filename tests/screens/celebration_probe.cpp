@@ -15,7 +15,6 @@
 // as keys and the mouse would; the bursting of steps 5 and 6 is left to a
 // real player, so after a few drops the probe moves the mark away.
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -25,35 +24,22 @@
 #include <wx/app.h>
 #include <wx/image.h>
 #include <wx/timer.h>
-#include <wx/toplevel.h>
 
 #include "foundation/startup_globals.h"
 #include "screens/level_complete_screen.h"
 #include "screens/play_session.h"
 #include "screens/stage_complete_screen.h"
 #include "screens/tutorial.h"
-#include "shell/application.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
 #include "shell/input.h"
 #include "world/random_generator.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/support/probe_program.h"
 
 namespace {
 
 const int kTickMs = 30;
-
-void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void Report(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::printf("\n");
-    std::fflush(stdout);
-}
 
 enum Screen
 {
@@ -324,30 +310,11 @@ bool ParseOptions(int argc, char** argv)
     return g_options.screen != kNoScreen;
 }
 
-class CProbeApplication : public CTamberApplication
-{
-public:
-    void OnProbeStart(wxCommandEvent&)
-    {
-        RunGameWith(RunProbeScreen);
-        if (wxTopLevelWindows.empty())
-            ExitMainLoop();
-    }
-
-private:
-    wxDECLARE_EVENT_TABLE();
-};
-
-wxBEGIN_EVENT_TABLE(CProbeApplication, CTamberApplication)
-    EVT_COMMAND(10001, g_startEventType, CProbeApplication::OnProbeStart)
-wxEND_EVENT_TABLE()
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (!ParseOptions(argc, argv))
         return 2;
-    wxApp::SetInstance(new CProbeApplication);
-    return wxEntry(argc, argv);
+    return RunProbeProgram(argc, argv, RunProbeScreen);
 }
