@@ -11,7 +11,6 @@
 // has turned, "fired supply N", "state S", "pause" when the pause menu
 // shows, "continue" when the level goes on after it, and "level ends time T won W".
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,29 +23,17 @@
 #include "foundation/startup_globals.h"
 #include "screens/level_play.h"
 #include "screens/play_session.h"
-#include "shell/application.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
 #include "shell/input.h"
 #include "tests/support/gui_test_support.h"
+#include "tests/support/probe_program.h"
 #include "world/bubble_world.h"
 
 namespace {
 
 const int kTickMs = 30;
 const double kAimTolerance = 0.002; // turns
-
-void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void Report(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::printf("\n");
-    std::fflush(stdout);
-}
 
 struct Options
 {
@@ -320,30 +307,11 @@ bool ParseOptions(int argc, char** argv)
     return true;
 }
 
-class CProbeApplication : public CTamberApplication
-{
-public:
-    void OnProbeStart(wxCommandEvent&)
-    {
-        RunGameWith(PlayProbeLevel);
-        if (wxTopLevelWindows.empty())
-            ExitMainLoop();
-    }
-
-private:
-    wxDECLARE_EVENT_TABLE();
-};
-
-wxBEGIN_EVENT_TABLE(CProbeApplication, CTamberApplication)
-    EVT_COMMAND(10001, g_startEventType, CProbeApplication::OnProbeStart)
-wxEND_EVENT_TABLE()
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (!ParseOptions(argc, argv))
         return 2;
-    wxApp::SetInstance(new CProbeApplication);
-    return wxEntry(argc, argv);
+    return RunProbeProgram(argc, argv, PlayProbeLevel);
 }

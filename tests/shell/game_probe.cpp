@@ -6,7 +6,6 @@
 // Keys on the stage (acting on release): c begins mouse capture, e ends it,
 // k reports whether the cursor is blank, x throws an uncaught error, Escape
 // ends the screen. A close request ends it too.
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,29 +18,17 @@
 #include <wx/utils.h>
 
 #include "platform/display_modes.h"
-#include "shell/application.h"
 #include "shell/display_mode.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
 #include "shell/images.h"
 #include "shell/mouse.h"
 #include "shell/textures.h"
+#include "tests/support/probe_program.h"
 
 namespace {
 
 const int kLongestRunMs = 120000;
-
-void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void Report(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::printf("\n");
-    std::fflush(stdout);
-}
 
 bool CursorIsBlank()
 {
@@ -202,24 +189,10 @@ void RunProbeScreen()
     Report("screen ends");
 }
 
-class CProbeApplication : public CTamberApplication
+void ReportModeAfter()
 {
-public:
-    void OnProbeStart(wxCommandEvent&)
-    {
-        RunGameWith(RunProbeScreen);
-        ReportMode("after");
-        if (wxTopLevelWindows.empty())
-            ExitMainLoop();
-    }
-
-private:
-    wxDECLARE_EVENT_TABLE();
-};
-
-wxBEGIN_EVENT_TABLE(CProbeApplication, CTamberApplication)
-    EVT_COMMAND(10001, g_startEventType, CProbeApplication::OnProbeStart)
-wxEND_EVENT_TABLE()
+    ReportMode("after");
+}
 
 // Another program's window: showing it takes the focus from the game.
 class COtherApplication : public wxApp
@@ -237,9 +210,9 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], "--other") == 0)
+    if (argc > 1 && std::strcmp(argv[1], "--other") == 0) {
         wxApp::SetInstance(new COtherApplication);
-    else
-        wxApp::SetInstance(new CProbeApplication);
-    return wxEntry(argc, argv);
+        return wxEntry(argc, argv);
+    }
+    return RunProbeProgram(argc, argv, RunProbeScreen, ReportModeAfter);
 }

@@ -1,0 +1,80 @@
+// The stage-completed fireworks on the stage: pictures, drawing and the
+// screen loop that runs them.
+#include "screens/stage_complete_screen.h"
+
+#include <GL/gl.h>
+
+#include "screens/play_session.h"
+#include "screens/screen_drawing.h"
+#include "screens/celebration_loop.h"
+#include "shell/textures.h"
+
+namespace {
+
+const double kPictureHalfWidth = 0.35;
+const double kPictureBottom = 0.1;
+const double kPictureTop = 0.45;
+const double kCaptionHalfWidth = 0.3418;
+const double kCaptionBottom = -0.075;
+const double kCaptionTop = 0.05;
+const double kSparkHalfSize = 0.005;
+const double kTrailAlpha = 0.5;
+
+} // namespace
+
+void CStageCompleteScreen::Load(uint32_t stage)
+{
+    LoadTexture("bubble", bubbleImage, bubbleTexture);
+    LoadTexture("star", starImage, starTexture);
+    // Column 0 of "stages" is the tutorial's picture.
+    LoadColumnTexture("stages", int(stage + 1) * 256, 128, stageImage, stageTexture);
+    LoadTexture("text_completed", captionImage, captionTexture);
+}
+
+void CStageCompleteScreen::Unload()
+{
+    FreeTexture(bubbleImage, bubbleTexture);
+    FreeTexture(starImage, starTexture);
+    FreeTexture(stageImage, stageTexture);
+    FreeTexture(captionImage, captionTexture);
+}
+
+void CStageCompleteScreen::Draw()
+{
+    PushCentredView(ShorterStageSide() * 0.5);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (pictureAlpha > 0)
+    {
+        glColor4d(1, 1, 1, pictureAlpha);
+        DrawWholeTexture(stageTexture, -kPictureHalfWidth, kPictureBottom, kPictureHalfWidth, kPictureTop);
+    }
+    if (captionAlpha > 0)
+    {
+        glColor4d(1, 1, 1, captionAlpha);
+        DrawWholeTexture(captionTexture, -kCaptionHalfWidth, kCaptionBottom, kCaptionHalfWidth, kCaptionTop);
+    }
+    // Rockets are not drawn: their trails show them.
+    for (uint32_t i = 0; i < particleCount; ++i)
+    {
+        const FireworkParticle& p = particles[i];
+        if (p.colour)
+            glColor4d(p.colour[0], p.colour[1], p.colour[2], 1 - p.age);
+        else
+            glColor4d(1, 1, 1, kTrailAlpha * (1 - p.age));
+        DrawWholeTexture(p.colour ? bubbleTexture : starTexture, p.x - kSparkHalfSize, p.y - kSparkHalfSize,
+                         p.x + kSparkHalfSize, p.y + kSparkHalfSize);
+    }
+    glColor4d(1, 1, 1, 1);
+    PopView();
+}
+
+void RunStageCompleteScreen(PlaySession* session)
+{
+    CRandomGenerator rng;
+    SeedRandomGenerator(rng);
+    CStageCompleteScreen screen{};
+    HiddenCursor hidden;
+    screen.Load(session->stage);
+    UnloadOnExit<CStageCompleteScreen> unload{screen};
+    RunCelebrationLoop(screen, rng);
+}
