@@ -25,8 +25,7 @@ void CMultiLineSizedText::OnPaint(wxPaintEvent&)
     std::list<wxString> lines;
     WrapText(dc, text, size.x, lines);
     int lineHeight = MeasureLineHeight(dc, text);
-    int blockHeight = static_cast<int>(lines.size()) * lineHeight;
-    int top = blockHeight <= size.y ? (size.y - blockHeight) / 2 : 0;
+    int top = CentredTop(size.y, static_cast<int>(lines.size()) * lineHeight);
     for (const wxString& line : lines) {
         wxCoord lw = 0, lh = 0;
         dc.GetTextExtent(line, &lw, &lh);

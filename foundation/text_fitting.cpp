@@ -124,15 +124,20 @@ void DrawWrappedText(wxDC& dc, const wxString& text, int x, int y, int maxWidth,
     std::list<wxString> lines;
     WrapText(dc, text, maxWidth, lines);
     int lineHeight = MeasureLineHeight(dc, text);
-    int blockHeight = static_cast<int>(lines.size()) * lineHeight;
-    // A block taller than its box starts at the box's top rather than above it.
-    int top = blockHeight <= boxHeight ? (boxHeight - blockHeight) / 2 : 0;
+    // A block taller than its box stays centred on it, overflowing both ways
+    // evenly: pictures that carry text keep room above and below the box.
+    int top = CentredTop(boxHeight, static_cast<int>(lines.size()) * lineHeight);
     for (const wxString& line : lines) {
         wxCoord w = 0, h = 0;
         dc.GetTextExtent(line, &w, &h);
         dc.DrawText(line, x, y + top);
         top += h > 0 ? h : lineHeight;
     }
+}
+
+int CentredTop(int boxHeight, int blockHeight)
+{
+    return (boxHeight - blockHeight) / 2;
 }
 
 int FontSearchCount()

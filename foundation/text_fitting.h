@@ -18,6 +18,9 @@ int DrawTextInBox(wxDC& dc, const wxString& text, int x, int y, int width, int h
                   int pixelHeight);
 void WrapText(wxDC& dc, const wxString& text, int maxWidth, std::list<wxString>& lines);
 void DrawWrappedText(wxDC& dc, const wxString& text, int x, int y, int maxWidth, int boxHeight);
+// Where a block of the given height starts when centred in a box; negative
+// when it is taller than the box.
+int CentredTop(int boxHeight, int blockHeight);
 // The height of one line of the text in the current font, whatever it holds.
 int MeasureLineHeight(wxDC& dc, const wxString& text);
 

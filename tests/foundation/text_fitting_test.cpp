@@ -2,6 +2,7 @@
 
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
+#include <wx/image.h>
 
 #include "foundation/text_fitting.h"
 
@@ -113,4 +114,29 @@ TEST_F(TextTest, WordsWiderThanTheBoxAreSplit)
     EXPECT_EQ(lines[0], "x");
     EXPECT_EQ(lines[1], "y");
     EXPECT_EQ(lines[2], "z");
+}
+
+TEST_F(TextTest, ABlockTallerThanItsBoxOverflowsBothWaysEvenly)
+{
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    dc.SetTextForeground(*wxBLACK);
+    SetFontForPixelHeight(dc, 20);
+    // Six lines of about 20 pixels in a box 60 high that starts at y = 70.
+    DrawWrappedText(dc, "one\ntwo\nthree\nfour\nfive\nsix", 10, 70, 300, 60);
+    dc.SelectObject(wxNullBitmap);
+    wxImage image = bitmap.ConvertToImage();
+    int first = -1, last = -1;
+    for (int y = 0; y < image.GetHeight(); ++y)
+        for (int x = 0; x < image.GetWidth(); ++x)
+            if (image.GetRed(x, y) < 100) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+    ASSERT_GE(first, 0);
+    EXPECT_LT(first, 70);
+    EXPECT_GT(last, 130);
+    EXPECT_NEAR((first + last) / 2.0, 100, 6); // centred on the box
 }
