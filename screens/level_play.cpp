@@ -52,6 +52,18 @@ int32_t KeyCode(void* data)
     return *static_cast<int32_t*>(data);
 }
 
+int32_t UpperCase(int32_t key)
+{
+    return key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key;
+}
+
+// The drop key acts on its character, but the settings store a letter as
+// its key-down code, in upper case: a letter matches in either case.
+bool IsDropKey(int32_t character)
+{
+    return UpperCase(character) == UpperCase(g_settings.fireKey);
+}
+
 bool LevelEnded(void* context)
 {
     return static_cast<LevelScreen*>(context)->world.state >= kWorldFinalStates;
@@ -100,7 +112,7 @@ void CBubbleWorld::OnInput(void* context, int32_t code, void* data)
         world->dropRequested = 1;
         break;
     case InputChar:
-        if (KeyCode(data) == g_settings.fireKey)
+        if (IsDropKey(KeyCode(data)))
             world->dropRequested = 1;
         break;
     case InputKeyDown:

@@ -185,6 +185,26 @@ TEST_F(LevelInput, TurnKeysHoldDropKeyAndButtonRequest)
     EXPECT_EQ(g_pause->shown, 0);
 }
 
+TEST_F(LevelInput, ALetterAsTheDropKeyDropsTypedInEitherCase)
+{
+    // The key button stores the key-down code: 'W' for the W key.
+    g_settings.fireKey = 'W';
+    Send(InputChar, 'w');
+    EXPECT_EQ(world->dropRequested, 1);
+    world->dropRequested = 0;
+    Send(InputChar, 'W'); // with Shift or Caps Lock
+    EXPECT_EQ(world->dropRequested, 1);
+    world->dropRequested = 0;
+    Send(InputChar, 'v');
+    Send(InputChar, 'w' + 256);
+    EXPECT_EQ(world->dropRequested, 0);
+    // A hand-edited store may hold the lower case.
+    g_settings.fireKey = 'q';
+    Send(InputChar, 'Q');
+    EXPECT_EQ(world->dropRequested, 1);
+    g_settings.fireKey = ' ';
+}
+
 TEST_F(LevelInput, EscapeOnReleaseAndCloseRequestsPauseWithSoundOffMeanwhile)
 {
     SoundThreadStub sound;
