@@ -4,6 +4,7 @@
 #include <wx/sizer.h>
 
 #include "foundation/dialog_layout.h"
+#include "screens/flow_of_play.h"
 #include "screens/menu/tamber_menu.h"
 #include "shell/graphics.h"
 #include "shell/settings.h"
@@ -103,12 +104,15 @@ void RunTitleMenu()
             return;
         id = ShowTitleMenu();
         switch (id) {
+        case TitlePlay:
+            RunGameSession();
+            break;
         case TitleSettings:
             ShowSettingsMenu();
             break;
         case wxID_EXIT:
             return;
-        default: // Play starts the flow of play once it exists; until then the menu comes back.
+        default:
             break;
         }
     }

@@ -6,12 +6,15 @@
 
 #include <wx/fileconf.h>
 #include <wx/statbmp.h>
+#include <wx/timer.h>
 #include <wx/wfstream.h>
 
 #include "platform/durable_file_config.h"
 #include "screens/menu/game_menus.h"
 #include "screens/menu/menu_buttons.h"
 #include "screens/menu/tamber_menu.h"
+#include "screens/stage_select_screen.h"
+#include "shell/game_window.h"
 #include "shell/settings.h"
 #include "tests/support/config_sandbox.h"
 #include "tests/support/game_window_sandbox.h"
@@ -73,6 +76,25 @@ private:
 
     std::vector<Step> steps;
     size_t next = 0;
+};
+
+// Presses and releases Escape once the stage selection has opened.
+class LeaveTheStages : public wxTimer
+{
+public:
+    LeaveTheStages() { Start(10); }
+
+    bool left = false;
+
+    void Notify() override
+    {
+        if (left || !g_graphics || g_graphics->inputCallback != CStageSelectScreen::OnInput)
+            return;
+        left = true;
+        int32_t escape = WXK_ESCAPE;
+        SendInput(InputKeyDown, &escape);
+        SendInput(InputKeyUp, &escape);
+    }
 };
 
 struct GameMenusTest : testing::Test
@@ -153,8 +175,9 @@ TEST_F(GameMenusTest, TheTitleMenuHasItsPicturesAndThreeButtons)
 
 TEST_F(GameMenusTest, TheTitleLoopComesBackAfterPlayAndSettingsAndEndsOnExit)
 {
+    LeaveTheStages escape;
     MenuScript script({
-        [](CTamberMenu& menu) { Press(menu, 10001); }, // Play: no flow of play yet
+        [](CTamberMenu& menu) { Press(menu, 10001); }, // Play: the stage selection, left by Escape
         [](CTamberMenu& menu) { Press(menu, 10002); },
         [](CTamberMenu& menu) { Press(menu, wxID_CANCEL); }, // the settings menu
         [](CTamberMenu& menu) { SendKey(&menu, wxEVT_CHAR, WXK_RETURN); }, // 5100 shows it again
@@ -162,8 +185,10 @@ TEST_F(GameMenusTest, TheTitleLoopComesBackAfterPlayAndSettingsAndEndsOnExit)
     });
     RunTitleMenu();
     EXPECT_EQ(script.Answered(), 5u);
+    EXPECT_TRUE(escape.left);
     EXPECT_FALSE(IsQuitRequested());
-    EXPECT_TRUE(store->written.empty());
+    // The flow of play stored the stage its selection ended on; nothing else.
+    EXPECT_EQ(store->written, std::vector<std::string>{"/Game/Medium/SelectedStage"});
 }
 
 TEST_F(GameMenusTest, EscapeOrAQuitFromTheSettingsEndsTheTitleLoop)
