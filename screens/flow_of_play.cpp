@@ -5,10 +5,13 @@
 
 #include "audio/music_data.h"
 #include "audio/sound_thread.h"
+#include "screens/level_complete_screen.h"
 #include "screens/level_play.h"
 #include "screens/level_select_screen.h"
 #include "screens/play_session.h"
+#include "screens/stage_complete_screen.h"
 #include "screens/stage_select_screen.h"
+#include "screens/tutorial.h"
 #include "shell/graphics.h"
 #include "shell/settings.h"
 
@@ -130,25 +133,28 @@ void PlayLevel(PlaySession& session)
         return; // lost or aborted: the same level is offered again
     RecordBestTime(session, index);
     RecordMaximumLevel(session, index + 1);
-    // The level-completed celebration is not part of the game yet.
+    if (!IsQuitRequested())
+        RunLevelCompleteScreen(&session);
     session.level += 1;
 }
 
-// The levels of the session's stage, from the one last chosen. True when
-// the stage has been completed.
-bool PlayStage(PlaySession& session)
+// The levels of the session's stage, from the one last chosen; after the
+// tenth the session moves on to the next stage.
+void PlayStage(PlaySession& session)
 {
     StoreSelectedStage(session);
     session.level = StoredSelectedLevel(session);
     while (session.level < kLevelsPerStage) {
         if (IsQuitRequested() || !RunLevelSelectScreen(&session)) {
             StoreSelectedLevel(session);
-            return false;
+            return;
         }
         StoreSelectedLevel(session);
         PlayLevel(session);
     }
-    return true;
+    if (!IsQuitRequested())
+        RunStageCompleteScreen(&session);
+    session.stage += 1;
 }
 
 // The music and sound output of one session: music as the setting asks,
@@ -193,12 +199,10 @@ void RunGameSession()
         if (!RunStageSelectScreen(&session))
             break;
         RecordTutorialSeen(session);
-        // The tutorial is not part of the game yet: choosing it leads back
-        // to the stage selection.
-        if (!session.tutorialRequested && PlayStage(session)) {
-            // The stage-completed celebration is not part of the game yet.
-            session.stage += 1;
-        }
+        if (session.tutorialRequested)
+            RunTutorial();
+        else
+            PlayStage(session);
         if (session.stage >= kStages)
             break;
     }

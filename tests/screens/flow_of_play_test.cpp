@@ -16,10 +16,13 @@
 #include "audio/music_data.h"
 #include "platform/durable_file_config.h"
 #include "screens/flow_of_play.h"
+#include "screens/level_complete_screen.h"
 #include "screens/level_play.h"
 #include "screens/level_select_screen.h"
 #include "screens/play_session.h"
+#include "screens/stage_complete_screen.h"
 #include "screens/stage_select_screen.h"
+#include "screens/tutorial.h"
 #include "shell/graphics.h"
 #include "shell/settings.h"
 #include "tests/support/config_sandbox.h"
@@ -48,7 +51,7 @@ protected:
 // One screen of the script: which screen is expected and what it does.
 struct Scene
 {
-    const char* screen; // "stage", "level" or "play"
+    const char* screen; // "stage", "level", "play", "tutorial", "level done" or "stage done"
     std::function<bool(PlaySession&)> act;
 };
 
@@ -104,6 +107,15 @@ Scene PlayLevel(bool won, int32_t seconds, bool quit = false)
 }
 
 Scene Win(int32_t seconds) { return PlayLevel(true, seconds); }
+
+Scene Shown(const char* screen)
+{
+    return {screen, [](PlaySession&) { return true; }};
+}
+
+const Scene kTutorial = Shown("tutorial");
+const Scene kLevelDone = Shown("level done");
+const Scene kStageDone = Shown("stage done");
 Scene Abort(int32_t seconds) { return PlayLevel(false, seconds); }
 
 // Runs a check when the flow reaches the next screen, which then acts.
@@ -172,6 +184,20 @@ bool RunStageSelectScreen(PlaySession* session) { return Show("stage", session);
 bool RunLevelSelectScreen(PlaySession* session) { return Show("level", session); }
 bool RunLevel(PlaySession* session) { return Show("play", session); }
 
+void RunLevelCompleteScreen(const PlaySession* session)
+{
+    PlaySession seen = *session;
+    Show("level done", &seen);
+}
+
+void RunStageCompleteScreen(PlaySession* session) { Show("stage done", session); }
+
+void RunTutorial()
+{
+    PlaySession none{};
+    Show("tutorial", &none);
+}
+
 TEST_F(FlowOfPlay, TheSessionComesFromTheSettingsOfTheDifficulty)
 {
     Restart({{"/Player/Difficulty", 2}, {"/Control/Speed", 2}, {"/Control/Direction", 1},
@@ -192,14 +218,13 @@ TEST_F(FlowOfPlay, TheSessionComesFromTheSettingsOfTheDifficulty)
 
 TEST_F(FlowOfPlay, TheTutorialFlagIsWrittenOnEveryConfirmedChoiceBeforeItRuns)
 {
-    Run({ChooseStage(0), Then(AbortStages(0), [&](PlaySession& s) {
-             EXPECT_EQ(s.tutorialRun, 1);
-             EXPECT_EQ(OnDisk("/Player/TutorialRun"), 1);
-         })});
+    Run({ChooseStage(0),
+         Then(kTutorial, [&](PlaySession&) { EXPECT_EQ(OnDisk("/Player/TutorialRun"), 1); }),
+         Then(AbortStages(0), [&](PlaySession& s) { EXPECT_EQ(s.tutorialRun, 1); })});
     EXPECT_EQ(g_seen[0].tutorialRun, 0);
-    // Confirming the tutorial leads back to the stage selection for now,
-    // with the stage as the selection left it.
-    EXPECT_EQ(g_seen[1].stage, 0u);
+    // After the tutorial the stage selection again, with the stage as it
+    // left it.
+    EXPECT_EQ(g_seen[2].stage, 0u);
     EXPECT_EQ(OnDisk("/Game/Medium/SelectedStage"), 0);
 
     Restart();
@@ -214,17 +239,23 @@ TEST_F(FlowOfPlay, AWonLevelRecordsItsTimeAndOpensTheNextAtOnce)
 {
     Restart({{"/Player/Difficulty", 0}, {"/Player/TutorialRun", 1}});
     Run({ChooseStage(1), ChooseLevel(0), Win(75),
-         // Saved before anything else is shown, and seen by the next screen.
-         Then(ChooseLevel(0),
+         // On the disk before the celebration, which shows the level won.
+         Then(kLevelDone,
               [&](PlaySession& s) {
                   EXPECT_EQ(OnDisk("/Game/Easy/HighScore1"), 75);
                   EXPECT_EQ(OnDisk("/Game/Easy/MaximumLevel"), 1);
+                  EXPECT_EQ(s.level, 0u);
+                  EXPECT_EQ(s.levelTime, 75);
+              }),
+         // Seen by the next screen, which offers the next level.
+         Then(ChooseLevel(0),
+              [&](PlaySession& s) {
                   EXPECT_EQ(s.bestTimes[0], 75);
                   EXPECT_EQ(s.maximumLevel, 1u);
-                  EXPECT_EQ(s.level, 1u); // the next level is offered
+                  EXPECT_EQ(s.level, 1u);
               }),
-         Win(80), ChooseLevel(0), Win(75), ChooseLevel(0), Win(60), AbortLevels(1),
-         AbortStages(1)});
+         Win(80), kLevelDone, ChooseLevel(0), Win(75), kLevelDone, ChooseLevel(0), Win(60),
+         kLevelDone, AbortLevels(1), AbortStages(1)});
     EXPECT_EQ(g_settings.highScore[0][0], 60);
     EXPECT_EQ(g_settings.maximumLevel[0], 1); // an earlier level again: unchanged
     std::vector<std::string> bestTimes;
@@ -242,8 +273,8 @@ TEST_F(FlowOfPlay, NoTimeIsBeatenByAnyAndALostLevelChangesNothing)
     // 0 is no time, and so is a negative time a hand-edited store may hold.
     Restart({{"/Player/TutorialRun", 1}, {"/Game/Medium/MaximumLevel", 5},
              {"/Game/Medium/HighScore2", -4}, {"/Game/Medium/HighScore3", 0}});
-    Run({ChooseStage(1), ChooseLevel(1), Win(300), ChooseLevel(2), Win(0), ChooseLevel(3),
-         Abort(12), Then(AbortLevels(3), [](PlaySession& s) { EXPECT_EQ(s.level, 3u); }),
+    Run({ChooseStage(1), ChooseLevel(1), Win(300), kLevelDone, ChooseLevel(2), Win(0),
+         kLevelDone, ChooseLevel(3), Abort(12), Then(AbortLevels(3), [](PlaySession& s) { EXPECT_EQ(s.level, 3u); }),
          AbortStages(1)});
     EXPECT_EQ(OnDisk("/Game/Medium/HighScore2"), 300);
     EXPECT_EQ(OnDisk("/Game/Medium/HighScore3"), 0);
@@ -255,7 +286,12 @@ TEST_F(FlowOfPlay, TheTenthLevelOpensTheNextStageAndTheLastEndsTheFlow)
 {
     Restart({{"/Player/TutorialRun", 1}, {"/Game/Medium/MaximumLevel", 9},
              {"/Game/Medium/SelectedLevel1", 9}});
-    Run({ChooseStage(1), ChooseLevel(9), Win(40),
+    Run({ChooseStage(1), ChooseLevel(9), Win(40), kLevelDone,
+         Then(kStageDone,
+              [](PlaySession& s) {
+                  EXPECT_EQ(s.stage, 0u); // the stage completed
+                  EXPECT_EQ(s.level, 10u);
+              }),
          Then(AbortStages(2),
               [](PlaySession& s) {
                   EXPECT_EQ(s.stage, 1u);
@@ -266,7 +302,7 @@ TEST_F(FlowOfPlay, TheTenthLevelOpensTheNextStageAndTheLastEndsTheFlow)
 
     Restart({{"/Player/TutorialRun", 1}, {"/Game/Medium/MaximumLevel", 39},
              {"/Game/Medium/SelectedStage", 3}, {"/Game/Medium/SelectedLevel4", 9}});
-    Run({ChooseStage(4), ChooseLevel(9), Win(40)});
+    Run({ChooseStage(4), ChooseLevel(9), Win(40), kLevelDone, kStageDone});
     EXPECT_EQ(OnDisk("/Game/Medium/MaximumLevel"), 40);
     EXPECT_EQ(OnDisk("/Game/Medium/SelectedStage"), 4);
     // The next session reads the stage back as the last one.
@@ -296,8 +332,8 @@ TEST_F(FlowOfPlay, AQuitEndsTheFlowAfterTheBookkeepingOfThePass)
     EXPECT_EQ(OnDisk("/Game/Medium/SelectedLevel1"), 2);
     EXPECT_EQ(OnDisk("/Game/Medium/SelectedStage"), 0);
 
-    // Won just as the quit came: still recorded, and the next level is the
-    // stage's selected one.
+    // Won just as the quit came: no celebration, but still recorded, and the
+    // next level is the stage's selected one.
     graphics.quitRequested = 0;
     Restart();
     Run({ChooseStage(1), ChooseLevel(3), PlayLevel(true, 33, true)});
@@ -305,11 +341,17 @@ TEST_F(FlowOfPlay, AQuitEndsTheFlowAfterTheBookkeepingOfThePass)
     EXPECT_EQ(OnDisk("/Game/Medium/MaximumLevel"), 4);
     EXPECT_EQ(OnDisk("/Game/Medium/SelectedLevel1"), 4);
 
-    // Quit already requested: no screen at all.
+    // The tenth level so won: neither celebration, and the stage moves on.
+    graphics.quitRequested = 0;
+    Restart({{"/Game/Medium/SelectedLevel2", 9}});
+    Run({ChooseStage(2), ChooseLevel(9), PlayLevel(true, 50, true)});
+    EXPECT_EQ(OnDisk("/Game/Medium/MaximumLevel"), 20);
+    EXPECT_EQ(OnDisk("/Game/Medium/SelectedStage"), 2);
+
+    // Quit already requested: no screen at all, and the stage as it was read.
     Restart();
-    store->writes.clear();
     Run({});
-    EXPECT_EQ(store->writes, std::vector<std::string>{"/Game/Medium/SelectedStage=0"});
+    EXPECT_EQ(store->writes, std::vector<std::string>{"/Game/Medium/SelectedStage=2"});
 }
 
 TEST_F(FlowOfPlay, StoredValuesOutOfRangeAreReadAsTheNearestValidOnes)
@@ -324,7 +366,7 @@ TEST_F(FlowOfPlay, StoredValuesOutOfRangeAreReadAsTheNearestValidOnes)
 
     Restart({{"/Game/Medium/SelectedStage", -1}, {"/Game/Medium/MaximumLevel", -5},
              {"/Game/Medium/SelectedLevel1", -1}});
-    Run({ChooseStage(1), ChooseLevel(0), Win(20), AbortLevels(1), AbortStages(1)});
+    Run({ChooseStage(1), ChooseLevel(0), Win(20), kLevelDone, AbortLevels(1), AbortStages(1)});
     EXPECT_EQ(g_seen[0].stage, 0u);
     EXPECT_EQ(g_seen[0].maximumLevel, 0u);
     EXPECT_EQ(g_seen[1].level, 0u);
@@ -335,7 +377,7 @@ TEST_F(FlowOfPlay, ADifficultyOutOfRangePlaysWithoutRecordingProgress)
 {
     for (int difficulty : {3, -1}) {
         Restart({{"/Player/Difficulty", difficulty}, {"/Game/Medium/MaximumLevel", 12}});
-        Run({ChooseStage(1), ChooseLevel(0), Win(50),
+        Run({ChooseStage(1), ChooseLevel(0), Win(50), kLevelDone,
              Then(ChooseLevel(1), [](PlaySession& s) { EXPECT_EQ(s.maximumLevel, 1u); }),
              Abort(9), AbortLevels(1), AbortStages(1)});
         const PlaySession& s = g_seen[0];

@@ -1,6 +1,7 @@
-// A whole session of the flow of play with the real screens, the real level
-// and the real pause menu on the game window: a won level is recorded at once
-// and the next one offered; a close through the pause menu ends the session.
+// A whole session of the flow of play with the real screens, the real level,
+// its celebration and the real pause menu on the game window: a won level is
+// recorded at once and the next one offered; a close through the pause menu
+// ends the session.
 #include <gtest/gtest.h>
 
 #include <wx/dialog.h>
@@ -9,6 +10,7 @@
 
 #include "audio/music_data.h"
 #include "screens/flow_of_play.h"
+#include "screens/level_complete_screen.h"
 #include "screens/level_select_screen.h"
 #include "screens/selection_screen.h"
 #include "screens/stage_select_screen.h"
@@ -76,10 +78,14 @@ TEST_F(GameSession, AWonLevelIsSavedAtOnceAndTheNextLevelOffered)
     ChooseTheLevel();
     script.Add(CBubbleWorld::OnInput, "playing", [] { return World().clock >= 1.5; },
                [] { World().state = kWorldWon; });
-    script.Add(CLevelSelectScreen::OnInput, "the next level", [] { return After(2); }, [this] {
-        EXPECT_EQ(Running<CLevelSelectScreen>().current, 4u);
+    // The progress is on the disk while the celebration shows the level won.
+    script.Add(CLevelCompleteScreen::OnInput, "the celebration", [] { return After(5); }, [this] {
         EXPECT_EQ(OnDisk("/Game/Easy/HighScore4"), 1);
         EXPECT_EQ(OnDisk("/Game/Easy/MaximumLevel"), 4);
+        Key(InputKeyUp, kKeyEnter);
+    });
+    script.Add(CLevelSelectScreen::OnInput, "the next level", [] { return After(2); }, [] {
+        EXPECT_EQ(Running<CLevelSelectScreen>().current, 4u);
         Press(kKeyEscape);
     });
     script.Add("the stage wheel again", [] { return After(2); }, [] { Press(kKeyEscape); });
