@@ -2,15 +2,6 @@
 
 #include "shell/input.h"
 
-namespace {
-
-const int32_t kEscape = 27;
-const int32_t kEnter = 13;
-const int32_t kSpace = 32;
-const int32_t kNumpadEnter = 370;
-
-} // namespace
-
 bool EndsCelebration(int32_t code, const void* data)
 {
     if (code == InputClose || code == InputLeftUp)
@@ -18,5 +9,5 @@ bool EndsCelebration(int32_t code, const void* data)
     if (code != InputKeyUp || !data)
         return false;
     int32_t key = *static_cast<const int32_t*>(data);
-    return key == kEscape || key == kEnter || key == kSpace || key == kNumpadEnter;
+    return key == kKeyEscape || key == kKeyEnter || key == kKeySpace || key == kKeyPadEnter;
 }

@@ -17,8 +17,6 @@
 
 namespace {
 
-const uint32_t kStages = 4;
-const uint32_t kLevelsPerStage = 10;
 const int32_t kLevels = 40;
 
 const char* const kSelectedStageKeys[3] = {"/Game/Easy/SelectedStage",

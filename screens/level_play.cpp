@@ -7,12 +7,11 @@
 #include "screens/menu/game_menus.h"
 #include "screens/play_session.h"
 #include "screens/screen_loop.h"
+#include "shell/input.h"
 #include "shell/settings.h"
 #include "world/bubble_world.h"
 
 namespace {
-
-const int32_t kEscapeKey = 27;
 
 struct LevelScreen
 {
@@ -126,7 +125,7 @@ void CBubbleWorld::OnInput(void* context, int32_t code, void* data)
             world->leftHeld = 0;
         if (KeyCode(data) == g_settings.rightKey)
             world->rightHeld = 0;
-        if (KeyCode(data) == kEscapeKey)
+        if (KeyCode(data) == kKeyEscape)
             Pause(*world);
         break;
     case InputClose:

@@ -11,8 +11,7 @@
 
 namespace {
 
-const uint32_t kLevelsPerStage = 10;
-const uint32_t kLastStage = 3;
+const uint32_t kLastStage = kStages - 1;
 const uint32_t kBestTimeCount = 40;
 // Digit glyphs in "text_numbers": two rows of five, each 36.6 of 256 pixels wide.
 const double kDigitWidth = 0.14296875;

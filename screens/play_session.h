@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+const uint32_t kStages = 4;
+const uint32_t kLevelsPerStage = 10;
+
 struct PlaySession
 {
     int32_t difficulty;        // 0 Easy, 1 Medium, 2 Hard

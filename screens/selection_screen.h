@@ -17,15 +17,6 @@
 #include "shell/text_images.h"
 #include "shell/textures.h"
 
-enum : int32_t
-{
-    kKeyEnter = 13,
-    kKeyEscape = 27,
-    kKeyLeft = 314,
-    kKeyRight = 316,
-    kKeyPadEnter = 370,
-};
-
 // The m x m square centred on the stage and its unit u = m / 20, in pixels
 // with y up.
 struct SelectionGeometry

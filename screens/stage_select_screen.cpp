@@ -12,7 +12,6 @@
 namespace {
 
 const uint32_t kItems = 5; // the tutorial and four stages
-const uint32_t kLevelsPerStage = 10;
 
 bool Locked(uint32_t item, uint32_t maximumLevel)
 {

@@ -21,10 +21,6 @@ const char* const g_tutorialTexts[kTutorialSteps] = {
 
 namespace {
 
-const int32_t kEscape = 27;
-const int32_t kEnter = 13;
-const int32_t kNumpadEnter = 370;
-
 const uint8_t kBlue = 3;
 // The dropper must point within 1/180 turn (2 degrees) of 8/90 turn; the
 // angle is not wrapped, so a whole extra turn does not pass.
@@ -99,9 +95,9 @@ void CTutorial::OnInput(void* context, int32_t code, void* data)
             world.leftHeld = 0;
         if (KeyCode(data) == g_settings.rightKey)
             world.rightHeld = 0;
-        if (KeyCode(data) == kEscape)
+        if (KeyCode(data) == kKeyEscape)
             t->done = 1;
-        if (KeyCode(data) == kEnter || KeyCode(data) == kNumpadEnter)
+        if (KeyCode(data) == kKeyEnter || KeyCode(data) == kKeyPadEnter)
             t->confirmReleased = 1;
         break;
     case InputClose:

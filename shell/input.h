@@ -28,6 +28,17 @@ struct InputDelta
     double dy;
 };
 
+// The toolkit's codes of the keys the game screens handle themselves.
+enum : int32_t
+{
+    kKeyEnter = 13,
+    kKeyEscape = 27,
+    kKeySpace = 32,
+    kKeyLeft = 314,
+    kKeyRight = 316,
+    kKeyPadEnter = 370,
+};
+
 typedef void (*InputCallback)(void* context, int32_t code, void* data);
 
 struct InputHandler

@@ -62,12 +62,9 @@ Options g_options;
 
 void Shot(const std::string& name)
 {
-    if (g_options.shots.empty())
-        return;
-    wxImage image = CaptureScreen(wxRect(0, 0, g_graphics->width, g_graphics->height));
-    std::string path = g_options.shots + "/" + name + ".png";
-    image.SaveFile(path, wxBITMAP_TYPE_PNG);
-    Report("shot %s", path.c_str());
+    std::string path = SaveScreenShotTo(g_options.shots, name);
+    if (!path.empty())
+        Report("shot %s", path.c_str());
 }
 
 void Send(int32_t code, int32_t key)

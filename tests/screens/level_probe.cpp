@@ -167,12 +167,9 @@ void Autoplay(CBubbleWorld& w)
 
 void Shot(const char* name)
 {
-    if (g_options.shots.empty())
-        return;
-    wxImage image = CaptureScreen(wxRect(0, 0, g_graphics->width, g_graphics->height));
-    std::string path = g_options.shots + "/" + name + ".png";
-    image.SaveFile(path, wxBITMAP_TYPE_PNG);
-    Report("shot %s", path.c_str());
+    std::string path = SaveScreenShotTo(g_options.shots, name);
+    if (!path.empty())
+        Report("shot %s", path.c_str());
 }
 
 // Whether a world point shows on the stage: turned with the dropper, pushed

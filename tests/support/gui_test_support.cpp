@@ -185,14 +185,21 @@ wxImage CaptureScreen(const wxRect& rect)
     return image;
 }
 
-void SaveScreenShot(const char* name)
+std::string SaveScreenShotTo(const std::string& dir, const std::string& name)
 {
-    const char* dir = std::getenv("SKYLUME_SHOTS");
-    if (!dir || !*dir)
-        return;
+    if (dir.empty())
+        return std::string();
     auto* display = static_cast<Display*>(wxGetDisplay());
     Screen* screen = DefaultScreenOfDisplay(display);
     wxImage shot = CaptureScreen(wxRect(0, 0, WidthOfScreen(screen), HeightOfScreen(screen)));
-    wxFileName::Mkdir(dir, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    shot.SaveFile(wxString::FromUTF8(dir) + "/" + name + ".png", wxBITMAP_TYPE_PNG);
+    wxFileName::Mkdir(wxString::FromUTF8(dir), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    std::string path = dir + "/" + name + ".png";
+    shot.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
+    return path;
+}
+
+void SaveScreenShot(const char* name)
+{
+    const char* dir = std::getenv("SKYLUME_SHOTS");
+    SaveScreenShotTo(dir ? dir : "", name);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <wx/window.h>
@@ -53,6 +54,10 @@ wxImage CaptureScreen(const wxRect& rect);
 // The application object the display tests run with; a plain one unless the
 // test program defines its own.
 wxApp* CreateTestApplication();
+
+// Saves the whole screen as DIR/NAME.png and returns that path; an empty
+// DIR saves nothing and returns an empty path.
+std::string SaveScreenShotTo(const std::string& dir, const std::string& name);
 
 // Saves the whole screen as NAME.png into $SKYLUME_SHOTS when that is set.
 void SaveScreenShot(const char* name);
