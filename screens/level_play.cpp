@@ -56,13 +56,6 @@ int32_t UpperCase(int32_t key)
     return key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key;
 }
 
-// The drop key acts on its character, but the settings store a letter as
-// its key-down code, in upper case: a letter matches in either case.
-bool IsDropKey(int32_t character)
-{
-    return UpperCase(character) == UpperCase(g_settings.fireKey);
-}
-
 bool LevelEnded(void* context)
 {
     return static_cast<LevelScreen*>(context)->world.state >= kWorldFinalStates;
@@ -99,6 +92,13 @@ struct LevelRelease
 };
 
 } // namespace
+
+// The drop key acts on its character, but the settings store a letter as
+// its key-down code, in upper case: a letter matches in either case.
+bool IsDropKey(int32_t character)
+{
+    return UpperCase(character) == UpperCase(g_settings.fireKey);
+}
 
 void CBubbleWorld::OnInput(void* context, int32_t code, void* data)
 {

@@ -2,6 +2,7 @@
 // pointer or marker shows.
 #include "screens/tutorial.h"
 
+#include "screens/level_play.h"
 #include "shell/input.h"
 #include "shell/settings.h"
 
@@ -81,7 +82,7 @@ void CTutorial::OnInput(void* context, int32_t code, void* data)
         world.dropRequested = 1;
         break;
     case InputChar:
-        if (KeyCode(data) == g_settings.fireKey)
+        if (IsDropKey(KeyCode(data)))
             world.dropRequested = 1;
         break;
     case InputKeyDown:

@@ -468,3 +468,23 @@ TEST(TutorialScript, InputGoesToTheWorldAndTheScript)
     CTutorial::OnInput(t, InputClose, nullptr);
     EXPECT_EQ(t->done, 1);
 }
+
+TEST(TutorialScript, ALetterAsTheDropKeyDropsTypedInEitherCase)
+{
+    ScriptedTutorial s;
+    CTutorial* t = s.t.get();
+    // The key button stores a letter as its key-down code, in upper case.
+    g_settings.fireKey = 'W';
+    int32_t key = 'w';
+    CTutorial::OnInput(t, InputChar, &key);
+    EXPECT_EQ(t->world.dropRequested, 1);
+    t->world.dropRequested = 0;
+    key = 'W'; // with Shift or Caps Lock
+    CTutorial::OnInput(t, InputChar, &key);
+    EXPECT_EQ(t->world.dropRequested, 1);
+    t->world.dropRequested = 0;
+    key = 'v';
+    CTutorial::OnInput(t, InputChar, &key);
+    EXPECT_EQ(t->world.dropRequested, 0);
+    UseDefaultKeys();
+}
