@@ -32,18 +32,19 @@ bool OpenAlsaOutput(AlsaOutput& output, unsigned channels)
     return true;
 }
 
-void WriteAlsaOutput(AlsaOutput& output, const int16_t* frames, uint32_t count)
+bool WriteAlsaOutput(AlsaOutput& output, const int16_t* frames, uint32_t count)
 {
     while (count > 0 && output.pcm) {
         snd_pcm_sframes_t written = snd_pcm_writei(output.pcm, frames, count);
         if (written < 0) {
             if (snd_pcm_recover(output.pcm, static_cast<int>(written), 1) < 0)
-                return; // the device is gone: drop the rest
+                return false;
             continue;
         }
         frames += written * output.channels;
         count -= static_cast<uint32_t>(written);
     }
+    return true;
 }
 
 void DropAlsaOutput(AlsaOutput& output)

@@ -15,7 +15,9 @@ struct AlsaOutput
 
 bool OpenAlsaOutput(AlsaOutput& output, unsigned channels);
 // Blocks until the frames are in the device's buffer; recovers from underruns.
-void WriteAlsaOutput(AlsaOutput& output, const int16_t* frames, uint32_t count);
+// False once the device is gone (unplugged, or its sound server ended): it
+// then returns at once, so a caller that kept writing would spin.
+bool WriteAlsaOutput(AlsaOutput& output, const int16_t* frames, uint32_t count);
 // Drops whatever is still buffered.
 void DropAlsaOutput(AlsaOutput& output);
 void CloseAlsaOutput(AlsaOutput& output);

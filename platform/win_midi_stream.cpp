@@ -22,6 +22,7 @@ struct MidiStreamDevice
     std::deque<MIDIHDR*> queue;
     uint32_t offset = 0; // next record in the front buffer
     bool running = false;
+    bool gone = false; // the sound card failed for good: buffers are refused
     bool closing = false;
     uint32_t timeDiv = 96;
     uint32_t tempo = 500000;     // microseconds per quarter note
@@ -227,8 +228,16 @@ void RunRenderer(MidiStreamDevice* device)
             lock.lock();
             device->wake.wait_until(lock, ends, [device] { return device->closing; });
         } else {
-            WriteAlsaOutput(device->alsa, frames, count);
+            bool written = WriteAlsaOutput(device->alsa, frames, count);
             lock.lock();
+            if (!written) {
+                // Rendering on would spin (the card returns at once) and race the
+                // song through its buffers: hand them back and take no more.
+                device->gone = true;
+                ReturnAllBuffers(*device);
+                device->wake.wait(lock, [device] { return device->closing; });
+                return;
+            }
         }
         resync = false;
         device->now += count;
@@ -394,6 +403,8 @@ MMRESULT midiStreamOut(HMIDISTRM stream, MIDIHDR* header, UINT size)
             return MIDIERR_STILLPLAYING;
         if (header->dwBytesRecorded > header->dwBufferLength)
             return MMSYSERR_INVALPARAM;
+        if (device.gone)
+            return MMSYSERR_NODRIVER;
         header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
         device.queue.push_back(header);
         return MMSYSERR_NOERROR;

@@ -90,6 +90,7 @@ MMRESULT midiStreamOpen(HMIDISTRM* stream, UINT* deviceId, DWORD devices, DWORD_
 MMRESULT midiStreamProperty(HMIDISTRM stream, BYTE* property, DWORD flags);
 MMRESULT midiOutPrepareHeader(HMIDIOUT device, MIDIHDR* header, UINT size);
 MMRESULT midiOutUnprepareHeader(HMIDIOUT device, MIDIHDR* header, UINT size);
+// Refused with MMSYSERR_NODRIVER once the sound card has failed for good.
 MMRESULT midiStreamOut(HMIDISTRM stream, MIDIHDR* header, UINT size);
 MMRESULT midiStreamRestart(HMIDISTRM stream);
 // Pauses, silences every note and hands queued buffers back as done.

@@ -22,6 +22,7 @@ struct WaveOutDevice
     uint64_t played = 0;      // samples since open or reset
     uint32_t generation = 0;  // moves on at every reset
     bool dropPending = false;
+    bool gone = false; // the sound card failed for good: writes are refused
     bool closing = false;
     std::thread worker;
     AlsaOutput alsa;
@@ -50,6 +51,15 @@ void FinishFront(WaveOutDevice& device)
     DWORD flags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
     __atomic_store_n(&header->dwFlags, flags, __ATOMIC_RELEASE);
     Notify(device, MM_WOM_DONE, header);
+}
+
+// Device mutex held. A failed card hands back what it holds and takes no more,
+// so the mixer's refills stop instead of spinning on a device that returns at once.
+void GiveUp(WaveOutDevice& device)
+{
+    device.gone = true;
+    while (!device.queue.empty())
+        FinishFront(device);
 }
 
 uint32_t SamplesOf(const WAVEHDR* header)
@@ -87,8 +97,14 @@ void RunWorker(WaveOutDevice* device)
         } else {
             if (drop)
                 DropAlsaOutput(device->alsa);
-            WriteAlsaOutput(device->alsa, block.data(), static_cast<uint32_t>(block.size()));
+            bool written =
+                WriteAlsaOutput(device->alsa, block.data(), static_cast<uint32_t>(block.size()));
             lock.lock();
+            if (!written) {
+                GiveUp(*device);
+                device->wake.wait(lock, [device] { return device->closing; });
+                return;
+            }
         }
         resync = false;
         if (generation == device->generation && !device->queue.empty()
@@ -190,6 +206,8 @@ MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT size)
             return WAVERR_UNPREPARED;
         if (header->dwFlags & WHDR_INQUEUE)
             return WAVERR_STILLPLAYING;
+        if (device->gone)
+            return MMSYSERR_NODRIVER;
         header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
         device->queue.push_back(header);
     }

@@ -38,6 +38,7 @@ MMRESULT waveOutOpen(HWAVEOUT* device, UINT deviceId, const WAVEFORMATEX* format
                      DWORD_PTR callback, DWORD_PTR instance, DWORD flags);
 MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, UINT size);
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT size);
+// Refused with MMSYSERR_NODRIVER once the sound card has failed for good.
 MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT size);
 // Samples played since the device was opened or last reset.
 MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, UINT size);

@@ -24,6 +24,19 @@ inline std::string UseCaptureFolder()
     return dir;
 }
 
+// ALSA's "default" becomes a sound card whose samples go into a full file: it
+// takes about one buffer's worth, then every write fails for good, as a card
+// that was unplugged or whose sound server ended. Its null end returns at once.
+inline void UseFailingSoundCard()
+{
+    char pattern[] = "/tmp/skylume-alsa-XXXXXX";
+    std::string path = std::string(mkdtemp(pattern)) + "/asound.conf";
+    std::ofstream(path) << "pcm.!default { type file slave.pcm { type null } "
+                           "file \"/dev/full\" format \"raw\" }\n";
+    setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
+    SetAudioBackend(AudioBackend::Devices);
+}
+
 struct CapturedWave
 {
     uint32_t rate = 0;

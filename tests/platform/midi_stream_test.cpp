@@ -192,3 +192,26 @@ TEST(MidiStreamDevice, CaptureRendersTheNotesOnTimeInRealTime)
     EXPECT_GE(onsetSeconds, 0.5);
     EXPECT_LE(onsetSeconds, 0.5 + restartedBy + 0.01);
 }
+
+TEST(MidiStreamDevice, AFailedSoundCardHandsItsBuffersBackAndTakesNoMore)
+{
+    UseFailingSoundCard();
+    HMIDISTRM stream = OpenStream(192);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(midiStreamRestart(stream), MMSYSERR_NOERROR);
+    // Seven hours of stream time: played on, this buffer would not come back.
+    StreamBuffer buffer;
+    buffer.Add(192 * 50000, 0x42000000);
+    MIDIHDR* header = buffer.Prepare(stream);
+    // The card may fail before the buffer arrives or while it plays.
+    MMRESULT result = midiStreamOut(stream, header, sizeof(MIDIHDR));
+    if (result == MMSYSERR_NOERROR) {
+        auto start = std::chrono::steady_clock::now();
+        while (!IsMidiHeaderDone(*header) && ElapsedMilliseconds(start) < 5000)
+            Sleep(1);
+        ASSERT_TRUE(IsMidiHeaderDone(*header));
+        result = midiStreamOut(stream, header, sizeof(MIDIHDR));
+    }
+    EXPECT_EQ(result, static_cast<MMRESULT>(MMSYSERR_NODRIVER));
+    Close(stream, {&buffer});
+}

@@ -158,3 +158,50 @@ TEST(WaveOutDevice, CaptureWritesWhatPlaysPacedInRealTime)
     for (int k = 0; k < 10; ++k)
         EXPECT_EQ(wave.samples[lead + k * kBlock], 1000 * (k % 4 + 1)) << k;
 }
+
+TEST(WaveOutDevice, AFailedSoundCardHandsItsBlocksBackAndTakesNoMore)
+{
+    UseFailingSoundCard();
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    HWAVEOUT device = Open();
+    ASSERT_NE(device, nullptr);
+    Blocks blocks(device);
+    int queued = 0;
+    int written = 0;
+    MMRESULT refused = MMSYSERR_NOERROR;
+    auto write = [&](WAVEHDR* header) {
+        MMRESULT result = waveOutWrite(device, header, sizeof(WAVEHDR));
+        if (result != MMSYSERR_NOERROR)
+            refused = result;
+        else
+            ++queued, ++written;
+    };
+    for (WAVEHDR& header : blocks.headers)
+        write(&header);
+    // Each block written again as it comes back, as the mixer does, until one is refused.
+    auto start = std::chrono::steady_clock::now();
+    while (refused == MMSYSERR_NOERROR && written < 1000 && ElapsedMilliseconds(start) < 5000) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(1);
+            continue;
+        }
+        if (msg.message != MM_WOM_DONE)
+            continue;
+        --queued;
+        write(reinterpret_cast<WAVEHDR*>(msg.lParam));
+    }
+    EXPECT_EQ(refused, static_cast<MMRESULT>(MMSYSERR_NODRIVER));
+    EXPECT_LT(written, 10); // refused about a buffer in, not after racing through blocks
+    // What it still held comes back, and the device closes.
+    while (queued > 0 && ElapsedMilliseconds(start) < 5000) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            queued -= msg.message == MM_WOM_DONE;
+        else
+            Sleep(1);
+    }
+    EXPECT_EQ(queued, 0);
+    for (WAVEHDR& header : blocks.headers)
+        EXPECT_EQ(waveOutUnprepareHeader(device, &header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+}
