@@ -8,22 +8,33 @@
 
 #include "platform/audio_backend.h"
 
-struct CaptureFile
-{
-    std::string name;
-    FILE* file = nullptr;
-    unsigned channels = 0;
-    uint64_t frames = 0;
-};
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The files of one folder share the moment the first of them was made.
+struct CaptureRun
+{
+    std::string folder;
+    Clock::time_point epoch;
+};
+
+} // namespace
+
+struct CaptureFile
+{
+    std::string path;
+    FILE* file = nullptr;
+    unsigned channels = 0;
+    uint64_t frames = 0;
+    const CaptureRun* run = nullptr;
+};
+
+namespace {
+
 std::mutex g_captureMutex;
-CaptureFile g_files[4];
-Clock::time_point g_epoch;
-bool g_epochSet = false;
+CaptureRun g_runs[8];
+CaptureFile g_files[16];
 
 void PutU32(uint8_t* at, uint32_t value)
 {
@@ -61,15 +72,30 @@ void WriteHeader(CaptureFile& capture)
     fflush(capture.file);
 }
 
-uint64_t FramesSinceEpoch(Clock::time_point now)
+uint64_t FramesSinceEpoch(const CaptureRun& run, Clock::time_point now)
 {
-    auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - g_epoch).count();
+    auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - run.epoch).count();
     return elapsed <= 0 ? 0 : static_cast<uint64_t>(elapsed) * kAudioRate / 1000000;
 }
 
-Clock::time_point TimeOfFrame(uint64_t frame)
+Clock::time_point TimeOfFrame(const CaptureRun& run, uint64_t frame)
 {
-    return g_epoch + std::chrono::microseconds(frame * 1000000 / kAudioRate);
+    return run.epoch + std::chrono::microseconds(frame * 1000000 / kAudioRate);
+}
+
+// The run of a folder, begun now if it has none. Null when all are taken.
+const CaptureRun* RunOfFolder(const std::string& folder)
+{
+    for (CaptureRun& run : g_runs)
+        if (run.folder == folder)
+            return &run;
+    for (CaptureRun& run : g_runs)
+        if (run.folder.empty()) {
+            run.folder = folder;
+            run.epoch = Clock::now();
+            return &run;
+        }
+    return nullptr;
 }
 
 void AppendSilence(CaptureFile& capture, uint64_t frames)
@@ -89,27 +115,26 @@ void AppendSilence(CaptureFile& capture, uint64_t frames)
 CaptureFile* OpenCaptureFile(const char* name, unsigned channels)
 {
     std::lock_guard<std::mutex> lock(g_captureMutex);
+    const char* dir = getenv("SKYLUME_AUDIO_DIR");
+    std::string folder = dir && *dir ? dir : ".";
+    std::string path = folder + "/" + name;
     CaptureFile* slot = nullptr;
     for (CaptureFile& capture : g_files) {
-        if (capture.file && capture.name == name)
+        if (capture.file && capture.path == path)
             return capture.channels == channels ? &capture : nullptr;
         if (!capture.file && !slot)
             slot = &capture;
     }
-    if (!slot)
+    const CaptureRun* run = RunOfFolder(folder);
+    if (!slot || !run)
         return nullptr;
-    const char* dir = getenv("SKYLUME_AUDIO_DIR");
-    std::string path = std::string(dir && *dir ? dir : ".") + "/" + name;
     slot->file = fopen(path.c_str(), "w+b");
     if (!slot->file)
         return nullptr;
-    slot->name = name;
+    slot->path = path;
     slot->channels = channels;
     slot->frames = 0;
-    if (!g_epochSet) {
-        g_epoch = Clock::now();
-        g_epochSet = true;
-    }
+    slot->run = run;
     WriteHeader(*slot);
     return slot;
 }
@@ -119,12 +144,12 @@ Clock::time_point WriteCaptureFrames(CaptureFile* capture, const int16_t* frames
 {
     std::lock_guard<std::mutex> lock(g_captureMutex);
     if (resync) {
-        uint64_t now = FramesSinceEpoch(Clock::now());
+        uint64_t now = FramesSinceEpoch(*capture->run, Clock::now());
         if (now > capture->frames)
             AppendSilence(*capture, now - capture->frames);
     }
     fwrite(frames, sizeof(int16_t), static_cast<size_t>(count) * capture->channels, capture->file);
     capture->frames += count;
     WriteHeader(*capture);
-    return TimeOfFrame(capture->frames);
+    return TimeOfFrame(*capture->run, capture->frames);
 }

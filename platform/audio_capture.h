@@ -1,6 +1,6 @@
 // WAV files that record what a device plays, paced in real time, for machines
-// without a sound card. Both devices' files count from the first capture of
-// the run, so the effects and the music line up sample for sample.
+// without a sound card. The files of one folder count from the first capture
+// made in it, so the effects and the music line up sample for sample.
 #pragma once
 
 #include <chrono>
@@ -9,7 +9,7 @@
 struct CaptureFile;
 
 // Creates the file in SKYLUME_AUDIO_DIR (or the current folder) the first time
-// a name is used in a run; later opens append to it. Null when it cannot be made.
+// it is used; later opens append to it. Null when it cannot be made.
 CaptureFile* OpenCaptureFile(const char* name, unsigned channels);
 
 // Appends frames that start playing now. With resync (the device was idle or

@@ -63,8 +63,12 @@ TEST(SoundData, RefusesShortOrForeignData)
     Bytes notWave = wave;
     notWave[11] = 'X';
     EXPECT_EQ(Load(notWave), nullptr);
-    for (size_t size = 0; size <= wave.size(); ++size) // every truncation, read in bounds
-        LoadExact(Bytes(wave.begin(), wave.begin() + static_cast<long>(size)));
+    // Every truncation is refused, and read in bounds (ASan sees the exact block).
+    for (size_t size = 0; size < wave.size(); ++size)
+        EXPECT_EQ(LoadExact(Bytes(wave.begin(), wave.begin() + static_cast<long>(size))), nullptr) << size;
+    Sound whole = LoadExact(wave);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_EQ(SamplesOf(*whole), (std::vector<int16_t>{1, 2, 3}));
 }
 
 TEST(SoundData, MixerFormatLoadsSampleForSample)

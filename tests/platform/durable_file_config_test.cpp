@@ -87,7 +87,7 @@ TEST(DurableFileConfig, FailedWriteIsReportedAndRetriedByFlush)
 
 TEST(DurableFileConfig, PathFollowsTheXdgRules)
 {
-    std::string saved = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+    ScopedEnvironment xdg("XDG_CONFIG_HOME"), home("HOME");
     setenv("XDG_CONFIG_HOME", "/x/conf", 1);
     EXPECT_EQ(DefaultConfigFilePath("skylume"), "/x/conf/skylume/skylume.conf");
     setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
@@ -95,6 +95,4 @@ TEST(DurableFileConfig, PathFollowsTheXdgRules)
     EXPECT_EQ(DefaultConfigFilePath("skylume"), "/home/player/.config/skylume/skylume.conf");
     unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(DefaultConfigFilePath("skylume"), "/home/player/.config/skylume/skylume.conf");
-    if (!saved.empty())
-        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
 }

@@ -289,10 +289,17 @@ struct TextureTest : ImagesTest
     TextureTest()
     {
         static const int attributes[] = {WX_GL_RGBA, WX_GL_DOUBLEBUFFER, 0};
-        frame = new wxFrame(nullptr, wxID_ANY, "textures", wxPoint(0, 0), wxSize(1, 1));
+        // Borderless and larger than the 16 x 8 view: a window manager's
+        // decorations or minimum size must not shrink the drawable under it.
+        frame = new wxFrame(nullptr, wxID_ANY, "textures", wxPoint(0, 0), wxSize(1, 1),
+                            wxBORDER_NONE | wxFRAME_NO_TASKBAR);
         canvas = new wxGLCanvas(frame, wxID_ANY, attributes);
-        frame->SetClientSize(16, 8);
+        frame->SetSize(64, 32);
         frame->Show();
+        PumpUntil([this] {
+            wxSize size = canvas->GetClientSize();
+            return size.x >= 16 && size.y >= 8;
+        });
         PumpEvents(100);
         context = new wxGLContext(canvas);
         canvas->SetCurrent(*context);

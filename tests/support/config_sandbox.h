@@ -6,6 +6,35 @@
 
 #include <wx/config.h>
 
+// Puts an environment variable back as it was (set or not) when it goes.
+class ScopedEnvironment
+{
+public:
+    explicit ScopedEnvironment(const char* name) : name(name)
+    {
+        const char* value = getenv(name);
+        wasSet = value != nullptr;
+        if (wasSet)
+            saved = value;
+    }
+
+    ~ScopedEnvironment()
+    {
+        if (wasSet)
+            setenv(name, saved.c_str(), 1);
+        else
+            unsetenv(name);
+    }
+
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name;
+    std::string saved;
+    bool wasSet = false;
+};
+
 class ConfigSandbox
 {
 public:
@@ -35,5 +64,6 @@ public:
     std::string File() const { return Dir() + "/skylume.conf"; }
 
 private:
+    ScopedEnvironment xdg{"XDG_CONFIG_HOME"};
     std::string root;
 };
