@@ -19,7 +19,6 @@
 #include <wx/init.h>
 
 #include "foundation/startup_globals.h"
-#include "screens/play_session.h"
 #include "screens/screen_loop.h"
 #include "shell/application.h"
 #include "shell/display_mode.h"
@@ -27,6 +26,7 @@
 #include "shell/graphics.h"
 #include "shell/mouse.h"
 #include "world/bubble_world.h"
+#include "world/play_session.h"
 
 namespace {
 

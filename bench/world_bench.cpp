@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "screens/play_session.h"
 #include "world/bubble_world.h"
+#include "world/play_session.h"
 
 namespace {
 

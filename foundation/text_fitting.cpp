@@ -81,8 +81,12 @@ int DrawTextInBox(wxDC& dc, const wxString& text, int x, int y, int width, int h
 void WrapText(wxDC& dc, const wxString& text, int maxWidth, std::list<wxString>& lines)
 {
     wxString s = text + " ";
+    // GTK's partial extents skip line breaks, which would shift every width
+    // after one: measure them as spaces, as the line height does.
+    wxString measured = s;
+    measured.Replace("\n", " ");
     wxArrayInt widths;
-    dc.GetPartialTextExtents(s, widths);
+    dc.GetPartialTextExtents(measured, widths);
     size_t length = s.length();
     size_t start = 0;
     while (start < length) {

@@ -14,11 +14,9 @@
 class CProgressDialog;
 class wxWindow;
 
-// The worker's stack. glibc's floor here is 16 KiB, but the thread's TLS and
-// control block live inside it and leave about 7 KiB, less than throwing an
-// exception plus formatting a number takes; 32 KiB is the smallest power of
-// two that runs such a task in plain and sanitizer builds.
-const unsigned kThreadTaskStackSize = 32 * 1024;
+// The worker's stack: the size a thread gets here by default, so a task may
+// use as much stack as any other code. Untouched pages cost only address space.
+const unsigned kThreadTaskStackSize = 8 * 1024 * 1024;
 
 class CThreadTask
 {

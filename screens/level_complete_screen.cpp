@@ -4,11 +4,11 @@
 
 #include <GL/gl.h>
 
-#include "screens/play_session.h"
 #include "screens/screen_drawing.h"
 #include "screens/celebration_loop.h"
 #include "shell/graphics.h"
 #include "shell/textures.h"
+#include "world/play_session.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include "audio/sound_thread.h"
 #include "screens/menu/game_menus.h"
-#include "screens/play_session.h"
 #include "screens/screen_loop.h"
 #include "shell/input.h"
 #include "shell/settings.h"
 #include "world/bubble_world.h"
+#include "world/play_session.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <GL/gl.h>
 
-#include "screens/play_session.h"
 #include "screens/screen_drawing.h"
 #include "screens/celebration_loop.h"
 #include "shell/textures.h"
+#include "world/play_session.h"
 
 namespace {
 

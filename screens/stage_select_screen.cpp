@@ -6,8 +6,8 @@
 #include <GL/gl.h>
 
 #include "foundation/format.h"
-#include "screens/play_session.h"
 #include "screens/selection_screen.h"
+#include "world/play_session.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 
 #include <GL/gl.h>
 
-#include "screens/play_session.h"
 #include "screens/screen_drawing.h"
 #include "screens/screen_loop.h"
 #include "shell/graphics.h"
 #include "shell/text_images.h"
 #include "shell/textures.h"
+#include "world/play_session.h"
 
 namespace {
 

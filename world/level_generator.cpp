@@ -1,7 +1,7 @@
 #include <cmath>
 
-#include "screens/play_session.h"
 #include "world/bubble_world.h"
+#include "world/play_session.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <cstdlib>
 
 #include "audio/sound_data.h"
-#include "screens/play_session.h"
 #include "shell/images.h"
 #include "shell/mouse.h"
 #include "shell/textures.h"
 #include "world/bubble_world.h"
+#include "world/play_session.h"
 
 namespace {
 

@@ -103,7 +103,14 @@ void CBubbleWorld::FindNextEvent(WorldEvent& ev)
             KeepEarliestHit(ev, kEventBurst, 0, faster->index, 0, faster);
             continue;
         }
-        double t = TimeToReachCircle(first->vx - second->vx, first->vy - second->vy, px, py, kContactDistanceSq);
+        double dvx = first->vx - second->vx;
+        double dvy = first->vy - second->vy;
+        double t = TimeToReachCircle(dvx, dvy, px, py, kContactDistanceSq);
+        // A rounding error can leave a pair a hair inside contact distance
+        // (after an earlier contact this frame); still approaching, they
+        // touch now rather than sink into each other and burst.
+        if (px * px + py * py <= kContactDistanceSq && px * dvx + py * dvy < 0)
+            t = 0;
         KeepEarliestHit(ev, kEventContact, t, first->index, second->index, first, second);
     }
 }

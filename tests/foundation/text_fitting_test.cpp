@@ -94,6 +94,31 @@ TEST_F(TextTest, WrapBreaksAtSpacesAndNewlines)
     EXPECT_EQ(Wrap("ab  cd", Width("ab  cd")), (std::vector<wxString>{"ab ", "cd"}));
 }
 
+TEST_F(TextTest, LineBreaksDoNotShiftTheMeasureOfWhatFollows)
+{
+    // Every paragraph after a break wraps as it would alone, within the box.
+    SetFontForPixelHeight(dc, 28);
+    const int maxWidth = 60;
+    const std::vector<std::vector<wxString>> texts = {
+        {"A", "B", "C", "D", "E", "F", "The last line is long"},
+        {"Welcome!", "", "Words here", "", "Press Enter to Continue."},
+        {"", "", "", "Is it here", "", "", "or there?"},
+    };
+    for (const std::vector<wxString>& paragraphs : texts) {
+        wxString text;
+        std::vector<wxString> expected;
+        for (size_t i = 0; i < paragraphs.size(); ++i) {
+            text += (i > 0 ? "\n" : "") + paragraphs[i];
+            std::vector<wxString> alone = Wrap(paragraphs[i], maxWidth);
+            expected.insert(expected.end(), alone.begin(), alone.end());
+        }
+        std::vector<wxString> lines = Wrap(text, maxWidth);
+        EXPECT_EQ(lines, expected) << text;
+        for (const wxString& line : lines)
+            EXPECT_LT(Width(line), maxWidth) << '"' << line << "\" of " << text;
+    }
+}
+
 TEST_F(TextTest, WordsWiderThanTheBoxAreSplit)
 {
     SetFontForPixelHeight(dc, 20);

@@ -27,12 +27,12 @@
 
 #include "foundation/startup_globals.h"
 #include "screens/level_complete_screen.h"
-#include "screens/play_session.h"
 #include "screens/stage_complete_screen.h"
 #include "screens/tutorial.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
 #include "shell/input.h"
+#include "world/play_session.h"
 #include "world/random_generator.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/support/probe_program.h"

@@ -11,12 +11,12 @@
 #include <wx/timer.h>
 
 #include "screens/level_complete_screen.h"
-#include "screens/play_session.h"
 #include "screens/stage_complete_screen.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
 #include "shell/input.h"
 #include "shell/textures.h"
+#include "world/play_session.h"
 #include "tests/screens/screen_test_window.h"
 
 namespace {

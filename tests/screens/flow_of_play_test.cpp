@@ -19,12 +19,12 @@
 #include "screens/level_complete_screen.h"
 #include "screens/level_play.h"
 #include "screens/level_select_screen.h"
-#include "screens/play_session.h"
 #include "screens/stage_complete_screen.h"
 #include "screens/stage_select_screen.h"
 #include "screens/tutorial.h"
 #include "shell/graphics.h"
 #include "shell/settings.h"
+#include "world/play_session.h"
 #include "tests/support/config_sandbox.h"
 #include "tests/support/sound_thread_stub.h"
 

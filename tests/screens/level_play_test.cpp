@@ -31,7 +31,6 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "platform/win_cursor.h"
 #include "screens/level_play.h"
 #include "screens/menu/tamber_menu.h"
-#include "screens/play_session.h"
 #include "screens/screen_loop.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
@@ -40,6 +39,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "tests/world/play_view_checks.h"
 #include "tests/support/sound_thread_stub.h"
 #include "world/bubble_world.h"
+#include "world/play_session.h"
 
 namespace {
 

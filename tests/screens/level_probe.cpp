@@ -22,13 +22,13 @@
 
 #include "foundation/startup_globals.h"
 #include "screens/level_play.h"
-#include "screens/play_session.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
 #include "shell/input.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/support/probe_program.h"
 #include "world/bubble_world.h"
+#include "world/play_session.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <GL/gl.h>
 
 #include "screens/level_select_screen.h"
-#include "screens/play_session.h"
 #include "screens/selection_screen.h"
 #include "screens/stage_select_screen.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
 #include "shell/images.h"
+#include "world/play_session.h"
 #include "tests/screens/screen_script.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/world/play_view_checks.h"

@@ -10,7 +10,6 @@
 #include <GL/gl.h>
 #include <wx/timer.h>
 
-#include "screens/play_session.h"
 #include "screens/tutorial.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
@@ -18,6 +17,7 @@
 #include "shell/input.h"
 #include "shell/settings.h"
 #include "shell/textures.h"
+#include "world/play_session.h"
 #include "tests/screens/screen_test_window.h"
 
 namespace {

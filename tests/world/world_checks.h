@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "screens/play_session.h"
 #include "world/bubble_world.h"
+#include "world/play_session.h"
 
 // A zero-filled world that frees its broad phase with it.
 struct WorldDeleter

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -8,6 +9,7 @@
 namespace {
 
 const double kInf = std::numeric_limits<double>::infinity();
+const double kFrame = 1.0 / 60;
 
 WorldEvent NextEvent(CBubbleWorld& world, double within)
 {
@@ -189,6 +191,36 @@ TEST(WorldStep, ContactIsDueWhenCentresCome0_04Apart)
     EXPECT_EQ(ev.a, 0u);
     EXPECT_EQ(ev.b, 1u);
     EXPECT_EQ(NextEvent(*world, 0.05).type, kEventNone) << "not within this frame";
+}
+
+TEST(WorldStep, ABubbleReachingAnotherTouchesItHoweverItsStartIsRounded)
+{
+    // A rounding step inside contact distance once meant no contact at all:
+    // the bubble sank in and burst alone.
+    for (double gap : {1e-9, 0.0, -1e-15})
+    {
+        SCOPED_TRACE(gap);
+        CRandomGenerator rng = TutorialRng();
+        WorldPtr world = NewEmptyWorld();
+        world->state = kWorldTutorial;
+        CBubble* stuck = AddBubble(*world, 0, 0, true, 1);
+        CBubble* falling = AddBubble(*world, 0, 0.04 + gap, false, 2);
+        falling->vy = -0.05;
+        EXPECT_LE(world->Step(rng, kFrame), 3u) << "the contact is handled once";
+        EXPECT_EQ(falling->touched, 1);
+        EXPECT_GT(falling->vy, 0) << "bounced off";
+        double lowest = falling->y;
+        for (int frame = 0; frame < 600; ++frame)
+        {
+            world->Step(rng, kFrame);
+            lowest = std::min(lowest, falling->y);
+        }
+        EXPECT_GT(lowest, 0.0399);
+        EXPECT_TRUE(falling->IsLinkedTo(stuck)) << "settled against it";
+        EXPECT_EQ(world->liveCount, 2u);
+        EXPECT_EQ(world->popPending, 0) << "nothing burst";
+        EXPECT_EQ(CheckWorldInvariants(*world), "");
+    }
 }
 
 TEST(WorldStep, DeepOverlapBurstsTheFasterBubble)
