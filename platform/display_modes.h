@@ -58,6 +58,14 @@ void RestoreVideoModes();
 // The display that holds most of the rectangle; -1 when it lies on none.
 int GetDisplayFromRect(const DisplayRect& rect);
 
+// From now on, while the X server's displays are switched, how they were is
+// recorded in the given file, and a watcher process puts them back should
+// this process end without doing so, however it ends. A record found here
+// now, left by a process that died with the displays switched and no
+// watcher to help, is acted on at once: the displays still in the mode that
+// process set are put back.
+void RecoverVideoModes(const char* recordPath);
+
 // The calls behind the functions above. The X server's are used unless a
 // test puts in its own.
 struct DisplayModeBackend

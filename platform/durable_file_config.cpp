@@ -1,12 +1,15 @@
 #include "platform/durable_file_config.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <wx/log.h>
@@ -79,10 +82,63 @@ bool ReplaceFileDurably(const std::string& path, const char* data, size_t size)
     return true;
 }
 
-// Runs before the toolkit parses the file: an unreadable file is kept aside.
-const wxString& SetAsideIfUnreadable(const wxString& path)
+// Our files are UTF-8, but one stray byte must not make the whole file
+// unreadable: bytes that are not UTF-8 are carried as private-use characters
+// and written back as they were, and whatever stands before the file's first
+// ASCII character (a byte-order mark, whole or broken) is dropped.
+class CTolerantUtf8 : public wxMBConvUTF8
+{
+public:
+    CTolerantUtf8() : wxMBConvUTF8(MAP_INVALID_UTF8_TO_PUA) {}
+
+    size_t ToWChar(wchar_t* dst, size_t dstLen, const char* src,
+                   size_t srcLen = wxNO_LEN) const override
+    {
+        size_t skip = 0;
+        while ((srcLen == wxNO_LEN || skip < srcLen) && (src[skip] & 0x80))
+            ++skip;
+        size_t rest = srcLen == wxNO_LEN ? wxNO_LEN : srcLen - skip;
+        return wxMBConvUTF8::ToWChar(dst, dstLen, src + skip, rest);
+    }
+
+    wxMBConv* Clone() const override { return new CTolerantUtf8; }
+};
+
+const CTolerantUtf8 g_fileEncoding;
+
+// "<name>.XXXXXX" as mkstemp makes it from "<name>".
+bool IsTemporaryOf(const char* entry, const std::string& name)
+{
+    size_t length = name.size();
+    if (std::strncmp(entry, name.c_str(), length) != 0 || entry[length] != '.'
+        || std::strlen(entry + length + 1) != 6)
+        return false;
+    for (const char* c = entry + length + 1; *c; ++c)
+        if (!std::isalnum(static_cast<unsigned char>(*c)))
+            return false;
+    return true;
+}
+
+// A save cut short by a kill leaves its temporary file behind.
+void RemoveStaleTemporaries(const std::string& path)
+{
+    std::string dir = ParentDirectory(path);
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    DIR* folder = opendir(dir.c_str());
+    if (!folder)
+        return;
+    while (const dirent* entry = readdir(folder))
+        if (IsTemporaryOf(entry->d_name, name))
+            unlink((dir + "/" + entry->d_name).c_str());
+    closedir(folder);
+}
+
+// Runs before the toolkit parses the file: stale temporaries go, and an
+// unreadable file is kept aside.
+const wxString& PrepareFile(const wxString& path)
 {
     std::string file = path.utf8_string();
+    RemoveStaleTemporaries(file);
     int fd = open(file.c_str(), O_RDONLY);
     bool unreadable = fd < 0 ? errno != ENOENT : false;
     if (fd >= 0) {
@@ -101,8 +157,8 @@ const wxString& SetAsideIfUnreadable(const wxString& path)
 
 CDurableFileConfig::CDurableFileConfig(const wxString& appName, const wxString& filePath)
     // The wxLogNull lives until the base is built, hushing its parse errors.
-    : wxFileConfig((wxLogNull(), appName), wxEmptyString, SetAsideIfUnreadable(filePath),
-                   wxEmptyString, wxCONFIG_USE_LOCAL_FILE),
+    : wxFileConfig((wxLogNull(), appName), wxEmptyString, PrepareFile(filePath), wxEmptyString,
+                   wxCONFIG_USE_LOCAL_FILE, g_fileEncoding),
       path(filePath), unsaved(false)
 {
     // Our own saves are the only ones: the toolkit's would skip the fsync.
@@ -129,7 +185,7 @@ bool CDurableFileConfig::SaveNow()
     wxLogNull quiet;
     wxMemoryOutputStream buffer;
     unsaved = true;
-    if (!Save(buffer, wxConvUTF8))
+    if (!Save(buffer, g_fileEncoding))
         return false;
     size_t size = buffer.GetSize();
     std::string bytes(size, '\0');

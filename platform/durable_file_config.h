@@ -9,7 +9,9 @@ class CDurableFileConfig : public wxFileConfig
 {
 public:
     // A file that exists but cannot be read is moved aside to "<path>.unreadable"
-    // rather than silently overwritten; the store then starts empty.
+    // rather than silently overwritten; the store then starts empty. Bytes that
+    // are not UTF-8 are read and written back unchanged, so one bad byte spoils
+    // at most its own line. Temporaries of saves cut short are removed.
     CDurableFileConfig(const wxString& appName, const wxString& path);
     ~CDurableFileConfig() override;
 

@@ -1,14 +1,27 @@
 // The display modes of the X server, through RandR 1.2 CRTCs: each active
 // CRTC is one display, showing one mode on its outputs. The process keeps its
 // own connection, so that the exit paths can put the modes back after the
-// toolkit has gone. Changes outlive the connection: the server keeps them.
+// toolkit has gone. Changes outlive the connection: the server keeps them,
+// also when the process dies, so while any display is switched a record of
+// how they were is kept in a file, and a watcher process puts them back if
+// the process ends without having done so itself.
 #include "platform/display_modes.h"
+
+#include "platform/exit_watcher.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -16,6 +29,7 @@ namespace {
 enum
 {
     MaxOutputsPerCrtc = 8,
+    MaxRecordBytes = 8192,
 };
 
 struct CrtcConfig
@@ -46,6 +60,13 @@ int g_bitsPerPixel = 0;
 CrtcConfig g_saved[MaxDisplays];
 int g_savedCount = 0;
 ScreenSize g_savedScreen;
+RRMode g_switchedTo[MaxDisplays];  // the mode each of them was last switched to
+
+// The record of the saved displays: written before every switch away from
+// them, removed once they are back, and held open and locked meanwhile, so a
+// record that can be locked was left by a process that has died.
+char g_recordPath[PATH_MAX] = "";
+int g_recordFile = -1;
 
 int g_trappedErrors = 0;
 XErrorHandler g_previousErrorHandler = nullptr;
@@ -425,6 +446,235 @@ void Remember(const CrtcConfig& config)
     g_saved[g_savedCount++] = config;
 }
 
+struct ModeRecord
+{
+    char display[256];
+    long game;  // the process that wrote it
+    ScreenSize screen;
+    int count;
+    CrtcConfig saved[MaxDisplays];
+    RRMode switchedTo[MaxDisplays];
+};
+
+// Text, one display a line: "crtc id x y mode rotation switched-to n outputs...".
+int FormatRecord(char* text, int size)
+{
+    int length = std::snprintf(text, size,
+                               "skylume display modes\ndisplay %s\ngame %ld\nscreen %d %d %d %d\n",
+                               DisplayString(g_x), long(getpid()), g_savedScreen.width,
+                               g_savedScreen.height, g_savedScreen.mmWidth, g_savedScreen.mmHeight);
+    for (int i = 0; i < g_savedCount && length < size; ++i) {
+        const CrtcConfig& c = g_saved[i];
+        length += std::snprintf(text + length, size - length, "crtc %lu %d %d %lu %u %lu %d",
+                                c.crtc, c.x, c.y, c.mode, unsigned(c.rotation), g_switchedTo[i],
+                                c.outputCount);
+        for (int k = 0; k < c.outputCount && length < size; ++k)
+            length += std::snprintf(text + length, size - length, " %lu", c.outputs[k]);
+        if (length < size)
+            length += std::snprintf(text + length, size - length, "\n");
+    }
+    return length < size ? length : -1;
+}
+
+char* NextLine(char** rest)
+{
+    if (!**rest)
+        return nullptr;
+    char* line = *rest;
+    char* end = std::strchr(line, '\n');
+    *rest = end ? end + 1 : line + std::strlen(line);
+    if (end)
+        *end = 0;
+    return line;
+}
+
+bool ParseCrtc(const char* line, CrtcConfig* c, RRMode* switchedTo)
+{
+    unsigned long crtc, mode, to;
+    unsigned rotation;
+    int used = 0;
+    if (std::sscanf(line, "crtc %lu %d %d %lu %u %lu %d%n", &crtc, &c->x, &c->y, &mode, &rotation,
+                    &to, &c->outputCount, &used)
+            != 7
+        || c->outputCount < 0 || c->outputCount > MaxOutputsPerCrtc)
+        return false;
+    for (int k = 0; k < c->outputCount; ++k) {
+        unsigned long output;
+        int n = 0;
+        if (std::sscanf(line + used, " %lu%n", &output, &n) != 1)
+            return false;
+        c->outputs[k] = output;
+        used += n;
+    }
+    c->crtc = crtc;
+    c->mode = mode;
+    c->rotation = Rotation(rotation);
+    *switchedTo = to;
+    return true;
+}
+
+bool ParseRecord(char* text, ModeRecord* record)
+{
+    *record = ModeRecord{};
+    char* rest = text;
+    char* line = NextLine(&rest);
+    if (!line || std::strcmp(line, "skylume display modes") != 0)
+        return false;
+    line = NextLine(&rest);
+    if (!line || std::strncmp(line, "display ", 8) != 0
+        || std::strlen(line + 8) >= sizeof record->display)
+        return false;
+    std::strcpy(record->display, line + 8);
+    line = NextLine(&rest);
+    if (!line || std::sscanf(line, "game %ld", &record->game) != 1)
+        return false;
+    ScreenSize& screen = record->screen;
+    line = NextLine(&rest);
+    if (!line || std::sscanf(line, "screen %d %d %d %d", &screen.width, &screen.height,
+                             &screen.mmWidth, &screen.mmHeight)
+            != 4)
+        return false;
+    while ((line = NextLine(&rest)) && record->count < MaxDisplays) {
+        int i = record->count;
+        if (!ParseCrtc(line, &record->saved[i], &record->switchedTo[i]))
+            return false;
+        record->count += 1;
+    }
+    return record->count > 0;
+}
+
+// Written before each switch, so that a kill at any moment finds what to put
+// back; through a temporary, so that it never holds half a record.
+bool WriteRecord()
+{
+    char text[MaxRecordBytes];
+    char temp[PATH_MAX + 8];
+    int length = g_recordPath[0] ? FormatRecord(text, sizeof text) : -1;
+    if (length < 0 || std::snprintf(temp, sizeof temp, "%s.new", g_recordPath) >= int(sizeof temp))
+        return false;
+    int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 && write(fd, text, length) == length
+        && rename(temp, g_recordPath) == 0;
+    if (!ok) {
+        unlink(temp);
+        close(fd);
+        return false;
+    }
+    if (g_recordFile >= 0)
+        close(g_recordFile);
+    g_recordFile = fd;
+    return true;
+}
+
+// Every display is as it was: nothing to put back, nothing on record.
+void ForgetSaved()
+{
+    g_savedCount = 0;
+    if (g_recordFile < 0)
+        return;
+    unlink(g_recordPath);
+    close(g_recordFile);
+    g_recordFile = -1;
+}
+
+bool Listed(const XID* ids, int count, XID id)
+{
+    return std::find(ids, ids + count, id) != ids + count;
+}
+
+// Everything the record names still exists on this server.
+bool Recognised(const XRRScreenResources* res, const CrtcConfig& config)
+{
+    if (!Listed(res->crtcs, res->ncrtc, config.crtc) || !FindMode(res, config.mode))
+        return false;
+    for (int k = 0; k < config.outputCount; ++k)
+        if (!Listed(res->outputs, res->noutput, config.outputs[k]))
+            return false;
+    return true;
+}
+
+// Puts the recorded displays back while one still shows the mode it was
+// switched to; a display someone has changed since is theirs.
+void PutBackRecorded(const ModeRecord& record)
+{
+    Displays displays;
+    displays.res = XRRGetScreenResourcesCurrent(g_x, Root());
+    if (!displays.res)
+        return;
+    bool switched = false;
+    for (int i = 0; i < record.count; ++i) {
+        if (!Recognised(displays.res, record.saved[i]))
+            return;
+        if (XRRCrtcInfo* info = XRRGetCrtcInfo(g_x, displays.res, record.saved[i].crtc)) {
+            switched |= info->mode == record.switchedTo[i] && info->mode != record.saved[i].mode;
+            XRRFreeCrtcInfo(info);
+        }
+    }
+    if (switched)
+        ApplyConfigs(displays, record.saved, record.count, record.screen);
+}
+
+bool IsFileAt(int fd, const char* path)
+{
+    struct stat opened, named;
+    return fstat(fd, &opened) == 0 && stat(path, &named) == 0 && opened.st_dev == named.st_dev
+        && opened.st_ino == named.st_ino;
+}
+
+// A record left by a process that has ended with the displays switched: they
+// are put back and the record goes. The watcher knows the process it
+// watched; otherwise a record nobody holds locked is one whose process has
+// ended. A record of another X server is left for a start on that one.
+void RepairFromRecord(long endedGame)
+{
+    int fd = open(g_recordPath, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    char text[MaxRecordBytes];
+    ModeRecord record;
+    bool unheld = flock(fd, LOCK_EX | LOCK_NB) == 0 && IsFileAt(fd, g_recordPath);
+    ssize_t length = read(fd, text, sizeof text - 1);
+    if (length > 0)
+        text[length] = 0;
+    bool parsed = length > 0 && ParseRecord(text, &record);
+    bool stale = endedGame ? parsed && record.game == endedGame : unheld;
+    if (parsed && (!Connection() || std::strcmp(record.display, DisplayString(g_x)) != 0))
+        stale = false;
+    if (stale && parsed && g_canSwitch)
+        PutBackRecorded(record);
+    if (stale)
+        unlink(g_recordPath);
+    close(fd);
+}
+
+// In the watcher, once the game has died: on a connection of its own.
+void RepairAfterDeath(int game)
+{
+    g_x = nullptr;
+    g_connectionTried = false;
+    g_recordFile = -1;
+    RepairFromRecord(game);
+}
+
+// A clean end with every display back: the watcher has nothing to do.
+void DismissWatcherIfAllBack()
+{
+    if (g_savedCount == 0)
+        DismissExitWatcher();
+}
+
+void StartWatcher()
+{
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    StartExitWatcher(RepairAfterDeath);
+    std::atexit(DismissWatcherIfAllBack);
+}
+
 bool AllAtSavedConfigs(const Displays& displays)
 {
     for (int i = 0; i < displays.count; ++i) {
@@ -447,7 +697,7 @@ void Restore()
     if (!displays.res)
         return;
     if (ApplyConfigs(displays, g_saved, g_savedCount, g_savedScreen))
-        g_savedCount = 0;
+        ForgetSaved();
 }
 
 bool ChangeMode(int display, const VideoMode& want)
@@ -491,13 +741,27 @@ bool ChangeMode(int display, const VideoMode& want)
     }
     screen.mmWidth = MillimetresFor(screen.width, g_savedScreen.width, g_savedScreen.mmWidth);
     screen.mmHeight = MillimetresFor(screen.height, g_savedScreen.height, g_savedScreen.mmHeight);
+    if (const CrtcConfig* saved = SavedConfigOf(crtc.crtc))
+        g_switchedTo[saved - g_saved] = pick;
+    if (WriteRecord())
+        StartWatcher();
     if (!ApplyConfigs(displays, &next, 1, screen)) {
         Restore();
         return false;
     }
     if (AllAtSavedConfigs(displays))
-        g_savedCount = 0;
+        ForgetSaved();
     return true;
+}
+
+void Recover(const char* recordPath)
+{
+    int length = std::snprintf(g_recordPath, sizeof g_recordPath, "%s", recordPath);
+    if (length < 0 || length >= int(sizeof g_recordPath)) {
+        g_recordPath[0] = 0;
+        return;
+    }
+    RepairFromRecord(0);
 }
 
 } // namespace
@@ -505,3 +769,8 @@ bool ChangeMode(int display, const VideoMode& want)
 extern const DisplayModeBackend g_xrandrDisplayModes = {
     Count, Geometry, CurrentMode, Modes, ChangeMode, Restore,
 };
+
+void RecoverVideoModes(const char* recordPath)
+{
+    Recover(recordPath);
+}

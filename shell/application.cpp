@@ -10,6 +10,7 @@
 #include <wx/toplevel.h>
 
 #include "foundation/license_dialog.h"
+#include "shell/display_mode.h"
 #include "shell/graphics.h"
 #include "shell/settings.h"
 
@@ -76,6 +77,7 @@ bool CTamberApplication::OnInit()
     wxImage::AddHandler(new wxPNGHandler);
     std::unique_ptr<wxLocale> locale = MakeStartupLocale();
     LoadSettings();
+    RecoverDesktopModes();
     if (g_settings.eulaVersion < 1 && !AcceptTermsOfUse())
         return false;
     wxCommandEvent start(g_startEventType, StartEventId);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <exception>
+#include <string>
 
 #include <GL/gl.h>
 #include <wx/app.h>
@@ -11,6 +12,7 @@
 #include <wx/glcanvas.h>
 #include <wx/utils.h>
 
+#include "platform/durable_file_config.h"
 #include "shell/display_dialog.h"
 #include "shell/settings.h"
 
@@ -243,6 +245,13 @@ void RestoreDesktopMode()
         return;
     RestoreVideoModes();
     g_desktopModeChanged = false;
+}
+
+void RecoverDesktopModes()
+{
+    std::string settings = DefaultConfigFilePath("skylume").utf8_string();
+    std::string record = settings.substr(0, settings.find_last_of('/') + 1) + "display-modes";
+    RecoverVideoModes(record.c_str());
 }
 
 int CurtainLevel(int64_t remaining)

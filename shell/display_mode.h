@@ -38,3 +38,7 @@ void FadeCurtain();
 int CurtainLevel(int64_t remaining);
 // Puts the desktop mode back if the game changed it; for the exit paths.
 void RestoreDesktopMode();
+// At start: puts back a desktop that a game before this one left switched
+// when it died, and keeps this game's switches on record beside the settings
+// file, so that one killed outright is undone too.
+void RecoverDesktopModes();

@@ -2,8 +2,10 @@
 # The game's display mode on an X server that really switches: the stored
 # mode is entered behind the curtain, left while another program has the
 # focus, and the desktop's mode always comes back, also after an uncaught
-# error or a termination signal. Ctrl held at start, or a stored mode the
-# display no longer offers, brings up the display dialog with the real modes.
+# error, a termination signal or a kill (by the game's watcher process, or
+# at the next start when the watcher died too). Ctrl held at start, or a
+# stored mode the display no longer offers, brings up the display dialog
+# with the real modes.
 . "$(dirname "$0")/session.sh"
 probe=$1
 e2e_start_display modes
@@ -20,6 +22,21 @@ start_probe() {
 }
 expect_desktop() {
     [ "$(e2e_screen_size)" = $desktop ] || e2e_fail "desktop left at $(e2e_screen_size) $1"
+}
+# The game's watcher process, found by its name and this test's home.
+watcher() {
+    for pid in $(pgrep -x skylume-watch); do
+        grep -qzx "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+    done
+}
+# Within 3 s: the desktop back, no watcher left and no record of the modes.
+expect_all_back() {
+    for _ in $(seq 30); do
+        [ "$(e2e_screen_size)" = $desktop ] && [ -z "$(watcher)" ] \
+            && [ ! -e "$XDG_CONFIG_HOME/skylume/display-modes" ] && return 0
+        sleep 0.1
+    done
+    e2e_fail "$1: screen $(e2e_screen_size), watcher '$(watcher)', $(ls "$XDG_CONFIG_HOME/skylume")"
 }
 end_probe() { # expected status
     e2e_wait_exit $E2E_GAME 20 || e2e_fail "probe did not end"
@@ -48,6 +65,34 @@ xdotool key Escape
 e2e_expect "after 1280x720"
 end_probe 0
 expect_desktop "after the game"
+expect_all_back "after the game"
+
+# Killed outright, or by a fault that no handler sees: the watcher puts the
+# desktop back.
+for signal in KILL SEGV; do
+    start_probe
+    e2e_expect ready 30
+    [ -n "$(watcher)" ] || e2e_fail "no watcher in the game mode"
+    kill -$signal $E2E_GAME
+    # Its status is the sanitizer's in a sanitizer build.
+    e2e_wait_exit $E2E_GAME 20 || e2e_fail "probe did not end on SIG$signal"
+    E2E_GAME=
+    expect_all_back "after SIG$signal"
+done
+
+# The watcher killed too: the next start puts the desktop back before it
+# takes the current mode for the desktop's.
+start_probe
+e2e_expect ready 30
+kill -KILL $(watcher) $E2E_GAME
+end_probe 137
+sleep 1
+[ "$(e2e_screen_size)" = 1024x768 ] || e2e_fail "the game mode went with the watcher killed"
+start_probe
+e2e_expect ready 30
+xdotool key Escape
+end_probe 0
+expect_all_back "after a start that found the game mode left"
 
 # An uncaught error on the way out of the screens.
 start_probe

@@ -3,7 +3,10 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,18 @@ std::vector<std::string> Entries(const std::string& dir)
         closedir(d);
     }
     return names;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
 } // namespace
@@ -67,6 +82,44 @@ TEST(DurableFileConfig, UnreadableFileIsSetAsideNotOverwritten)
     struct stat info;
     ASSERT_EQ(stat((path + ".unreadable/inside").c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(stat(path.c_str(), &info) == 0 ? info.st_mode : 0));
+}
+
+TEST(DurableFileConfig, UndecodableFilesKeepEverythingTheyHold)
+{
+    const std::string content = "[Registration]\nEulaVersion=1\n[Control]\nFire=97 \xE9\n"
+                                "Left=314\n[Game/Easy]\nMaximumLevel=12\nHighScore1=42\n";
+    // A UTF-16 mark before UTF-8 text; a UTF-8 mark, then a Latin-1 byte.
+    for (const char* start : {"\xFF\xFE", "\xEF\xBB\xBF\xE9"}) {
+        ConfigSandbox sandbox;
+        ASSERT_EQ(system(("mkdir -p '" + sandbox.Dir() + "'").c_str()), 0);
+        WriteFile(sandbox.File(), start + content);
+        {
+            CDurableFileConfig store("skylume", wxString::FromUTF8(sandbox.File()));
+            EXPECT_EQ(store.ReadLong("/Registration/EulaVersion", 0), 1);
+            EXPECT_EQ(store.ReadLong("/Control/Left", 0), 314);
+            EXPECT_EQ(store.ReadLong("/Game/Easy/MaximumLevel", 0), 12);
+            EXPECT_EQ(store.ReadLong("/Game/Easy/HighScore1", 0), 42);
+            EXPECT_TRUE(store.Write("/Game/Easy/HighScore2", 7L));
+        }
+        // Only the mark is gone; the stray byte is written back as it was.
+        EXPECT_EQ(ReadFile(sandbox.File()), content + "HighScore2=7\n") << start;
+    }
+}
+
+TEST(DurableFileConfig, TemporariesOfSavesCutShortAreRemovedAtStart)
+{
+    ConfigSandbox sandbox;
+    ASSERT_EQ(system(("mkdir -p '" + sandbox.Dir() + "'").c_str()), 0);
+    WriteFile(sandbox.File(), "[A]\nB=1\n");
+    for (const char* name : {"skylume.conf.a1B2c3", "skylume.conf.XXXXXX", "skylume.conf.unreadable",
+                             "skylume.conf.1234567", "other.conf.a1B2c3"})
+        WriteFile(sandbox.Dir() + "/" + name, "[A]\nB=2\n");
+    CDurableFileConfig store("skylume", wxString::FromUTF8(sandbox.File()));
+    std::vector<std::string> left = Entries(sandbox.Dir());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"other.conf.a1B2c3", "skylume.conf",
+                                              "skylume.conf.1234567", "skylume.conf.unreadable"}));
+    EXPECT_EQ(store.ReadLong("/A/B", 0), 1);
 }
 
 TEST(DurableFileConfig, FailedWriteIsReportedAndRetriedByFlush)
