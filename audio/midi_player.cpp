@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "audio/midi_song_setup.h"
 #include "audio/sound_thread.h"
 
 namespace {
@@ -38,6 +39,26 @@ uint32_t StreamEvent(const MidiEvent& event)
 bool IsProgramChange(const MidiEvent& event)
 {
     return (event.status & 0xF0) == 0xC0;
+}
+
+// A reopened stream starts at the device's default tempo on a reset
+// synthesizer: put back the tempo first, then the instruments, then each
+// channel's controllers and bend, as the song had them before the cursor.
+void WriteSongSetup(const CMusicData& music, size_t cursor, uint8_t* buffer, uint32_t& used)
+{
+    MidiSongSetup setup;
+    ClearSongSetup(setup);
+    for (size_t i = 0; i < cursor; ++i)
+        TrackSongSetup(setup, music.events[i]);
+    if (setup.tempo != 0)
+        PutRecord(buffer, used, 0, static_cast<uint32_t>(MEVT_TEMPO) << 24 | setup.tempo);
+    for (size_t i = 0; i < cursor && HasRoom(used); ++i)
+        if (IsProgramChange(music.events[i]))
+            PutRecord(buffer, used, 0, ShortMessage(music.events[i]));
+    uint32_t messages[kMaxSetupMessages];
+    uint32_t count = ChannelSetupMessages(setup, messages);
+    for (uint32_t m = 0; m < count && HasRoom(used); ++m)
+        PutRecord(buffer, used, 0, messages[m]);
 }
 
 } // namespace
@@ -140,12 +161,8 @@ void CMidiPlayer::FillAndQueue()
     uint8_t* buffer = buffers[nextBuffer];
     uint32_t used = 0;
     size_t count = music ? music->events.size() : 0;
-    // After an opening the stream has been reset: restore the instruments.
-    if (resendPrograms && music && cursor < count) {
-        for (size_t i = 0; i < cursor && HasRoom(used); ++i)
-            if (IsProgramChange(music->events[i]))
-                PutRecord(buffer, used, 0, ShortMessage(music->events[i]));
-    }
+    if (resendPrograms && music && cursor < count)
+        WriteSongSetup(*music, cursor, buffer, used);
     resendPrograms = 0;
 
     uint32_t end = position + kStreamTicksPerQuarter;

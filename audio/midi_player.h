@@ -22,7 +22,7 @@ struct CMidiPlayer
     uint32_t position;  // song time up to which the stream has been filled
     uint8_t active;
     uint8_t stopping;
-    uint8_t resendPrograms;
+    uint8_t resendPrograms; // just (re)opened: send the song's setup before the cursor first
     uint32_t queuedBuffers;
     HMIDISTRM stream;
     MIDIHDR headers[kStreamBuffers];

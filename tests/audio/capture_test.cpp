@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -46,6 +51,65 @@ std::vector<size_t> Onsets(const Capture& capture)
         quiet = 0;
     }
     return onsets;
+}
+
+double Seconds(size_t frames)
+{
+    return static_cast<double>(frames) / 44100.0;
+}
+
+// Plays the song, looping, with the sound thread of a fresh process, enabled
+// and disabled in turn for the given milliseconds: the captured music then
+// holds that run alone, whatever this process captured before.
+Capture PlayWithPauses(const Bytes& song, const std::vector<int>& milliseconds)
+{
+    char pattern[] = "/tmp/skylume-pauses-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    std::string songPath = dir + "/song.mid";
+    std::ofstream(songPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(song.data()), static_cast<std::streamsize>(song.size()));
+    std::vector<std::string> args = {PLAY_WITH_PAUSES, dir, songPath};
+    for (int ms : milliseconds)
+        args.push_back(std::to_string(ms));
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    int status = -1;
+    EXPECT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    if (child > 0)
+        waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+    Capture music = ReadCapture(dir + "/skylume-music.wav");
+    std::filesystem::remove_all(dir);
+    return music;
+}
+
+// The onsets before and after the longest silence, which the pause made.
+void SplitAtThePause(const std::vector<size_t>& onsets, std::vector<size_t>& before,
+                     std::vector<size_t>& after)
+{
+    size_t pause = onsets.size();
+    for (size_t i = 1; i < onsets.size(); ++i)
+        if (pause == onsets.size() || onsets[i] - onsets[i - 1] > onsets[pause] - onsets[pause - 1])
+            pause = i;
+    before.assign(onsets.begin(), onsets.begin() + static_cast<long>(pause));
+    after.assign(onsets.begin() + static_cast<long>(pause), onsets.end());
+}
+
+// Root mean square of one channel of a stereo capture over [from, to) seconds
+// after a frame.
+double Level(const Capture& capture, size_t frame, int channel, double from, double to)
+{
+    size_t first = frame + static_cast<size_t>(from * 44100);
+    size_t last = std::min(frame + static_cast<size_t>(to * 44100), capture.samples.size() / 2);
+    double sum = 0;
+    for (size_t f = first; f < last; ++f) {
+        double s = capture.samples[f * 2 + static_cast<size_t>(channel)];
+        sum += s * s;
+    }
+    return first < last ? std::sqrt(sum / static_cast<double>(last - first)) : 0.0;
 }
 
 } // namespace
@@ -101,4 +165,63 @@ TEST(CapturedGame, EffectsAndMusicComeOutOnTimeAt44100)
     std::vector<size_t> musicOnsets = Onsets(music);
     ASSERT_FALSE(musicOnsets.empty());
     EXPECT_LT(musicOnsets[0], 44100u / 2);
+}
+
+TEST(CapturedGame, AClickTrackKeepsItsTempoAfterAPause)
+{
+    // One beat a second: a wood block at each quarter, the tempo set once at the start.
+    Bytes track = Event(0, {0xFF, 0x51, 3, 0x0F, 0x42, 0x40});
+    for (int beat = 0; beat < 16; ++beat) {
+        Append(track, Event(beat == 0 ? 0 : 144, {0x99, 76, 110}));
+        Append(track, Event(48, {0x89, 76, 0}));
+    }
+    Append(track, Event(0, {0xFF, 0x2F, 0}));
+    // Paused for far longer than the two beats that the stream plays out.
+    Capture music = PlayWithPauses(MidiFile({track}), {2500, 4500, 2500});
+    ASSERT_EQ(music.channels, 2);
+
+    std::vector<size_t> before, after;
+    SplitAtThePause(Onsets(music), before, after);
+    ASSERT_GE(before.size(), 2u);
+    ASSERT_GE(after.size(), 3u);
+    EXPECT_GT(Seconds(after[0] - before.back()), 2.0);
+    // Rendered beats keep to the stream's own sample clock, whatever the load,
+    // give or take the 256-frame chunk that the renderer may be in when the
+    // stream restarts (the first beat waits for its end) and the synthesizer's
+    // 64-frame blocks. Resumed at the default tempo they would be 0.5 s apart.
+    for (const std::vector<size_t>* part : {&before, &after})
+        for (size_t i = 1; i < part->size(); ++i)
+            EXPECT_NEAR(Seconds((*part)[i] - (*part)[i - 1]), 1.0, 0.01)
+                << (part == &after ? "after" : "before") << " the pause, beat " << i;
+}
+
+TEST(CapturedGame, AChannelPannedHardLeftStaysThereAtItsLevelAfterAPause)
+{
+    // An organ at a low volume, hard left and dry, set once at the start; a
+    // short note at each quarter.
+    Bytes track = Event(0, {0xC0, 16});
+    for (uint8_t controller : {7, 10, 91, 93})
+        Append(track, Event(0, {0xB0, controller, static_cast<uint8_t>(controller == 7 ? 64 : 0)}));
+    for (int beat = 0; beat < 16; ++beat) {
+        Append(track, Event(beat == 0 ? 0 : 96, {0x90, 60, 100}));
+        Append(track, Event(96, {0x80, 60, 0}));
+    }
+    Append(track, Event(0, {0xFF, 0x2F, 0}));
+    Capture music = PlayWithPauses(MidiFile({track}), {1500, 3000, 1500});
+    ASSERT_EQ(music.channels, 2);
+
+    std::vector<size_t> before, after;
+    SplitAtThePause(Onsets(music), before, after);
+    ASSERT_GE(before.size(), 2u);
+    ASSERT_GE(after.size(), 2u);
+    EXPECT_GT(Seconds(after[0] - before.back()), 1.0);
+    // Every note alike: the steady middle of each, left and right.
+    double left = Level(music, before[0], 0, 0.05, 0.2);
+    EXPECT_GT(left, 300.0);
+    for (const std::vector<size_t>* part : {&before, &after})
+        for (size_t onset : *part) {
+            const char* when = part == &after ? "after the pause" : "before the pause";
+            EXPECT_NEAR(Level(music, onset, 0, 0.05, 0.2), left, left * 0.05) << when;
+            EXPECT_LT(Level(music, onset, 1, 0.05, 0.2), left * 0.05) << when;
+        }
 }
