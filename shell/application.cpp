@@ -80,6 +80,8 @@ bool CTamberApplication::OnInit()
     RecoverDesktopModes();
     if (g_settings.eulaVersion < 1 && !AcceptTermsOfUse())
         return false;
+    focusTimer = std::make_unique<wxTimer>(this);
+    Bind(wxEVT_TIMER, &CTamberApplication::OnFocusSettled, this, focusTimer->GetId());
     wxCommandEvent start(g_startEventType, StartEventId);
     AddPendingEvent(start);
     return true;
@@ -96,19 +98,34 @@ void CTamberApplication::OnStart(wxCommandEvent&)
 
 bool CTamberApplication::ProcessIdle()
 {
+    FollowFocus();
+    return wxApp::ProcessIdle();
+}
+
+void CTamberApplication::FollowFocus()
+{
     using Clock = std::chrono::steady_clock;
     if (ProgramHasFocus()) {
         g_focusLost = false;
         wxApp::SetActive(true, nullptr);
-    } else if (IsActive()) {
-        if (!g_focusLost) {
-            g_focusLost = true;
-            g_focusLostAt = Clock::now();
-        } else if (Clock::now() - g_focusLostAt >= std::chrono::milliseconds(kFocusSettleMs)) {
-            wxApp::SetActive(false, nullptr);
-        }
+        return;
     }
-    return wxApp::ProcessIdle();
+    if (!IsActive())
+        return;
+    if (!g_focusLost) {
+        g_focusLost = true;
+        g_focusLostAt = Clock::now();
+    }
+    auto lasted = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - g_focusLostAt);
+    if (lasted.count() >= kFocusSettleMs)
+        wxApp::SetActive(false, nullptr);
+    else if (focusTimer && !focusTimer->IsRunning())
+        focusTimer->StartOnce(int(kFocusSettleMs - lasted.count()) + 1);
+}
+
+void CTamberApplication::OnFocusSettled(wxTimerEvent&)
+{
+    FollowFocus();
 }
 
 void CTamberApplication::SetActive(bool, wxWindow*) {}

@@ -2,7 +2,10 @@
 // window exists, then runs the game from a queued start event.
 #pragma once
 
+#include <memory>
+
 #include <wx/app.h>
+#include <wx/timer.h>
 
 extern const wxEventType g_startEventType;
 
@@ -22,6 +25,13 @@ public:
     void SetActive(bool active, wxWindow* lastFocus) override;
 
 private:
+    void FollowFocus();
+    // A modal dialog's event loop sleeps while nothing happens: this wakes it
+    // when a loss of the focus has lasted long enough to count.
+    void OnFocusSettled(wxTimerEvent& event);
+
+    std::unique_ptr<wxTimer> focusTimer; // made once the toolkit runs
+
     wxDECLARE_EVENT_TABLE();
 };
 

@@ -1,6 +1,7 @@
 #include "shell/display_dialog.h"
 
 #include <algorithm>
+#include <iterator>
 #include <tuple>
 
 #include <wx/button.h>
@@ -33,6 +34,17 @@ double AreaDistance(const VideoMode& mode)
 bool AscendingDepthWidthHeight(const VideoMode& a, const VideoMode& b)
 {
     return std::tie(a.depth, a.width, a.height) < std::tie(b.depth, b.width, b.height);
+}
+
+// The keys with which the player moves to a row of the list or picks it.
+bool ChoosesInList(int key)
+{
+    static const int keys[] = {
+        WXK_UP, WXK_DOWN, WXK_HOME, WXK_END, WXK_PAGEUP, WXK_PAGEDOWN, WXK_SPACE,
+        WXK_NUMPAD_UP, WXK_NUMPAD_DOWN, WXK_NUMPAD_HOME, WXK_NUMPAD_END,
+        WXK_NUMPAD_PAGEUP, WXK_NUMPAD_PAGEDOWN,
+    };
+    return std::find(std::begin(keys), std::end(keys), key) != std::end(keys);
 }
 
 } // namespace
@@ -91,6 +103,7 @@ CDisplayDialog::CDisplayDialog()
     , okButton(nullptr)
     , listedDisplay(0)
     , chosenMode{0, 0, 0, 0}
+    , playerChoosing(false)
 {
     CDialogLayout layout(this);
     layout.PushBoxSizer(false, false);
@@ -115,6 +128,8 @@ CDisplayDialog::CDisplayDialog()
                          wxLB_SINGLE | wxLB_NEEDED_SB | wxLB_HSCROLL, wxDefaultValidator,
                          "listBox");
     layout.GetCurrentSizer()->Add(list, 0, wxALL, 5);
+    list->Bind(wxEVT_KEY_DOWN, &CDisplayDialog::OnListKey, this);
+    list->Bind(wxEVT_LEFT_DOWN, &CDisplayDialog::OnListClick, this);
     layout.AddStaticText("Hold down the Ctrl key to see this dialog in the future.",
                          LayoutLeft | LayoutBorder);
     okButton = layout.AddButton(wxID_OK, true, wxEmptyString);
@@ -151,6 +166,7 @@ void CDisplayDialog::RefreshModeList()
     for (const VideoMode& mode : modes)
         rows.Add(FormatModeText(mode));
     list->Set(rows);
+    playerChoosing = false;
     EnableOk();
 }
 
@@ -168,7 +184,27 @@ void CDisplayDialog::OnMoveOrSize(wxMoveEvent& event)
 
 void CDisplayDialog::OnSelect(wxCommandEvent&)
 {
+    if (!playerChoosing)
+        list->SetSelection(wxNOT_FOUND);
     EnableOk();
+}
+
+void CDisplayDialog::OnListKey(wxKeyEvent& event)
+{
+    int key = event.GetKeyCode();
+    // Enter confirms a chosen row; it never chooses one (GTK would take the
+    // row under its cursor).
+    if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && list->GetSelection() == wxNOT_FOUND)
+        return;
+    if (ChoosesInList(key))
+        playerChoosing = true;
+    event.Skip();
+}
+
+void CDisplayDialog::OnListClick(wxMouseEvent& event)
+{
+    playerChoosing = true;
+    event.Skip();
 }
 
 void CDisplayDialog::OnOK(wxCommandEvent&)

@@ -33,7 +33,13 @@ private:
     void OnMoveOrSize(wxSizeEvent& event);
     void OnMoveOrSize(wxMoveEvent& event);
     void OnSelect(wxCommandEvent& event);
+    void OnListKey(wxKeyEvent& event);
+    void OnListClick(wxMouseEvent& event);
     void EnableOk();
+
+    // GTK selects the first row when the list takes the focus: a row counts
+    // only once the player has clicked in the list or chosen in it by key.
+    bool playerChoosing;
 
     wxDECLARE_EVENT_TABLE();
 };

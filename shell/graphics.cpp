@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 #include <wx/app.h>
+#include <wx/dialog.h>
 
 #include "audio/sound_thread.h"
 #include "platform/win_cursor.h"
@@ -53,6 +54,18 @@ void SyncInputCallback()
     g->inputContext = g_inputHandlers.back().context;
 }
 
+// The innermost modal dialog over the game (an open menu), if any.
+wxDialog* OpenModalDialog()
+{
+    wxDialog* open = nullptr;
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = dynamic_cast<wxDialog*>(window);
+        if (dialog && dialog->IsModal())
+            open = dialog;
+    }
+    return open;
+}
+
 } // namespace
 
 void InitGraphics()
@@ -95,15 +108,22 @@ void SetGameActive(bool active)
     if (active) {
         PostSoundMessage(WM_SOUND_ENABLE, nullptr, 0);
         EnterGameDisplayMode(g->frame, g->stage);
-        g->stage->SetFocus();
+        // The curtain's context was current: pictures that the next screen
+        // loads before its first frame must go to the stage's.
+        g->stage->MakeCurrent();
+        // An open menu comes back on top of the frame and keeps the keys.
+        if (wxDialog* menu = OpenModalDialog())
+            menu->Raise();
+        else
+            g->stage->SetFocus();
         g->active = 1;
         return;
     }
-    LeaveGameDisplayMode(g->frame);
-    // Minimised, not just hidden: the player returns through the taskbar.
+    // Minimised in place, not hidden first: a hidden frame leaves the window
+    // manager's care, and an open menu would stay behind on the desktop and
+    // come back under the frame. The player returns through the taskbar.
+    LeaveGameDisplayMode(nullptr);
     g->frame->Iconize(true);
-    if (!g->frame->IsShown())
-        g->frame->Show(true);
     PostSoundMessage(WM_SOUND_DISABLE, nullptr, 0);
     g->active = 0;
 }

@@ -109,7 +109,8 @@ kill -TERM $E2E_GAME
 end_probe 143
 expect_desktop "after SIGTERM"
 
-# Ctrl held at start: the dialog lists the real modes; the second is taken.
+# Ctrl held at start: the dialog lists the real modes with none chosen, so
+# Enter alone does nothing; the second is taken.
 xdotool keydown ctrl
 start_probe
 dialog=$(e2e_wait_window "Display Settings" 30) || e2e_fail "Ctrl brought no dialog"
@@ -117,7 +118,8 @@ xdotool keyup ctrl
 sleep 0.5
 e2e_shot display-dialog
 xdotool windowactivate --sync "$dialog" 2>/dev/null
-xdotool key Down Return
+xdotool key Return
+xdotool key --delay 100 Down Down Return
 e2e_expect ready 30
 grep -qx GameWidth=832 "$conf" && grep -qx GameHeight=624 "$conf" \
     || e2e_fail "choice not stored: $(cat "$conf")"

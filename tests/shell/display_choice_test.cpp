@@ -262,8 +262,10 @@ bool HasText(wxWindow* parent, const wxString& text)
     return false;
 }
 
+// As the player chooses: a key moves in the list and the row is selected.
 void Select(CDisplayDialog& dialog, int row)
 {
+    SendKey(dialog.list, wxEVT_KEY_DOWN, WXK_DOWN);
     dialog.list->SetSelection(row);
     wxCommandEvent select(wxEVT_LISTBOX, dialog.list->GetId());
     select.SetEventObject(dialog.list);
@@ -363,4 +365,40 @@ TEST(RealDisplay, TheTestScreenListsItsOneModeAt32Bits)
     wxSize screen = wxGetDisplaySize();
     std::string row = std::to_string(screen.x) + " by " + std::to_string(screen.y) + " pixels. 32 bits per pixel.";
     EXPECT_EQ(Rows(dialog), (std::vector<std::string>{row}));
+}
+
+// GTK selects the first row as soon as the list takes the focus: the dialog
+// must still wait for the player's choice, and Enter alone chooses nothing.
+TEST_F(DialogTest, OpensWithNoRowChosenAndOkWaitsForThePlayer)
+{
+    CDisplayDialog dialog;
+    std::vector<VideoMode> listed;
+    int chosen = wxNOT_FOUND;
+    int result = ShowModalAndDo(dialog, [&](wxDialog& shown) {
+        auto& d = static_cast<CDisplayDialog&>(shown);
+        listed = d.modes;
+        // Without a window manager the keyboard follows the pointer.
+        wxPoint text = d.GetScreenPosition() + wxPoint(80, 20);
+        EXPECT_EQ(std::system(wxString::Format("xdotool mousemove %d %d", text.x, text.y).c_str()),
+                  0);
+        EXPECT_TRUE(PumpUntil([&d] { return wxWindow::FindFocus() == d.list; }));
+        PumpEvents(200);
+        EXPECT_EQ(d.list->GetSelection(), wxNOT_FOUND);
+        EXPECT_FALSE(d.okButton->IsEnabled());
+        PressKeys("Return");
+        PumpEvents(300);
+        ASSERT_TRUE(d.IsModal()) << "Enter chose a mode nobody picked";
+        EXPECT_EQ(d.list->GetSelection(), wxNOT_FOUND);
+        PressKeys("Down");
+        EXPECT_TRUE(PumpUntil([&d] { return d.list->GetSelection() != wxNOT_FOUND; }));
+        EXPECT_TRUE(d.okButton->IsEnabled());
+        chosen = d.list->GetSelection();
+        PressKeys("Return");
+        if (!PumpUntil([&d] { return !d.IsModal(); }))
+            d.EndModal(-1);
+    });
+    EXPECT_EQ(result, wxID_OK);
+    ASSERT_GE(chosen, 0);
+    EXPECT_EQ(dialog.chosenMode.width, listed[chosen].width);
+    EXPECT_EQ(dialog.chosenMode.height, listed[chosen].height);
 }

@@ -1,0 +1,105 @@
+#!/bin/bash
+# Another program takes the focus while a menu is open: the game steps aside
+# at once (desktop mode, frame minimised, menu gone with it) without waiting
+# for input. Coming back, by the taskbar's activation of the frame or by
+# Alt+Tab, brings the game mode, the full-size frame and the menu on top with
+# a focused button; keys reach it and play goes on. $2 is a program whose
+# "--other" window takes the focus; with $3 = "modes" the display really
+# switches: the game runs in a stored 1024x768 mode.
+. "$(dirname "$0")/session.sh"
+game=$1 probe=$2
+e2e_start_display "${3:-}"
+desktop=$(e2e_screen_size)
+if [ "${3:-}" = modes ]; then
+    e2e_accept_terms '[Display]' Index=0 Top=0 Left=0 Width=1280 Height=720 \
+        GameWidth=1024 GameHeight=768 Depth=32
+    screen=1024x768 shot=modes-
+else
+    e2e_accept_terms
+    screen=$desktop shot=
+fi
+width=${screen%x*} height=${screen#*x}
+
+# Waits for a menu with the keyboard; sets MENU_ID, MENU_X, MENU_Y, MENU_W, MENU_H.
+wait_menu() {
+    read -r MENU_ID MENU_X MENU_Y MENU_W MENU_H < <(e2e_wait_menu 20) || e2e_fail "$1"
+}
+frame_state() { xprop -id "$frame" _NET_WM_STATE 2>/dev/null; }
+menu_shown() { xwininfo -id "$MENU_ID" 2>/dev/null | grep -q IsViewable; }
+# Takes the focus with another program's window; the game must step aside
+# by itself: nothing of the game sees any input meanwhile.
+switch_away() {
+    "$probe" --other >/dev/null 2>&1 & other=$!
+    local win; win=$(e2e_wait_window Other 20) || e2e_fail "no other window"
+    xdotool windowactivate "$win" 2>/dev/null
+    for _ in $(seq 100); do
+        frame_state | grep -q _NET_WM_STATE_HIDDEN && [ "$(e2e_screen_size)" = "$desktop" ] \
+            && ! menu_shown && break
+        sleep 0.1
+    done
+    frame_state | grep -q _NET_WM_STATE_HIDDEN || e2e_fail "$1: the game was not minimised"
+    [ "$(e2e_screen_size)" = "$desktop" ] || e2e_fail "$1: the desktop is left at $(e2e_screen_size)"
+    menu_shown && e2e_fail "$1: the menu stayed on the desktop"
+    e2e_shot "${shot}menu-focus-away"
+}
+# The menu is back on top of the full-size frame in the game mode, with the keys.
+expect_back() {
+    wait_menu "$1: no menu with the keyboard"
+    [ "$MENU_ID" = "$2" ] || e2e_fail "$1: another menu came back"
+    kill "$other"
+    [ "$(e2e_screen_size)" = "$screen" ] || e2e_fail "$1: the game runs at $(e2e_screen_size)"
+    xwininfo -id "$frame" | grep -q "Width: $width" && xwininfo -id "$frame" | grep -q "Height: $height" \
+        || e2e_fail "$1: the frame is $(xwininfo -id "$frame" | grep -E 'Width|Height' | tr -s ' \n' ' ')"
+    frame_state | grep -q _NET_WM_STATE_HIDDEN && e2e_fail "$1: the frame is still minimised"
+    sleep 0.3
+    e2e_shot "${shot}menu-focus-back"
+    [ "$(e2e_pixel $(( MENU_X + MENU_W / 3 )) $(( MENU_Y + MENU_H / 2 )))" != "0,0,0" ] \
+        || e2e_fail "$1: the menu is not on screen"
+}
+# The number of colours in the screen's rectangle x y w h.
+colours() {
+    import -display "$DISPLAY" -window root "$E2E_HOME/area.png"
+    /usr/bin/convert "$E2E_HOME/area.png" -crop "$3x$4+$1+$2" +repage -format "%k" info:
+}
+
+"$game" >"$E2E_HOME/game.out" 2>"$E2E_HOME/game.err" & E2E_GAME=$!
+wait_menu "no title menu"
+title=$MENU_ID title_size="$MENU_W $MENU_H"
+frame=$(e2e_wait_window Skylume 5) || e2e_fail "no game window"
+
+# The title menu; back through the taskbar, which activates the frame.
+switch_away "title menu"
+xdotool windowactivate "$frame" 2>/dev/null
+expect_back "activating the frame" "$title"
+# The focus is on a button: Down moves it to Settings, Enter opens them.
+xdotool key --delay 50 Down Return
+for _ in $(seq 50); do
+    wait_menu "Settings did not open"
+    [ "$MENU_ID" != "$title" ] && break
+    sleep 0.1
+done
+[ "$MENU_W $MENU_H" != "$title_size" ] || e2e_fail "keys did not reach the title menu's buttons"
+settings=$MENU_ID
+
+# The settings menu; back by Alt+Tab.
+switch_away "settings menu"
+xdotool key alt+Tab
+expect_back "Alt+Tab" "$settings"
+# Escape reaches it; Play on the title menu shows the stage wheel's pictures.
+xdotool key Escape
+for _ in $(seq 50); do
+    wait_menu "Escape did not bring the title menu back"
+    [ "$MENU_ID" != "$settings" ] && break
+    sleep 0.1
+done
+xdotool key Return
+for _ in $(seq 50); do
+    [ "$(colours $(( width * 7 / 16 )) $(( height * 16 / 25 )) $(( width / 8 )) $(( height / 18 )))" \
+        -gt 50 ] && break
+    sleep 0.1
+done
+e2e_shot "${shot}menu-focus-play"
+[ "$(colours $(( width * 7 / 16 )) $(( height * 16 / 25 )) $(( width / 8 )) $(( height / 18 )))" \
+    -gt 50 ] || e2e_fail "the stage wheel shows no pictures after coming back"
+grep -i critical "$E2E_HOME/game.err" && e2e_fail "GTK complained"
+echo "menu focus: ok"
