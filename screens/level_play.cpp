@@ -25,6 +25,7 @@ void DropHeldInput(CBubbleWorld& world)
 {
     world.leftHeld = 0;
     world.rightHeld = 0;
+    world.escapeDown = 0;
     world.mouseDelta = 0;
 }
 
@@ -33,8 +34,10 @@ bool g_pauseShown = false;
 // Sound is off for exactly as long as the menu is up, whatever its answer.
 void Pause(CBubbleWorld& world)
 {
-    // A close request that reaches the window behind the menu opens no second one.
-    if (g_pauseShown)
+    // A close request that reaches the window behind the menu opens no second
+    // one, and a level that has ended, still current until its loop sees
+    // that, opens none at all.
+    if (g_pauseShown || world.state >= kWorldFinalStates)
         return;
     g_pauseShown = true;
     PostSoundMessage(WM_SOUND_DISABLE, nullptr, 0);
@@ -119,14 +122,20 @@ void CBubbleWorld::OnInput(void* context, int32_t code, void* data)
             world->leftHeld = 1;
         if (KeyCode(data) == g_settings.rightKey)
             world->rightHeld = 1;
+        if (KeyCode(data) == kKeyEscape)
+            world->escapeDown = 1;
         break;
     case InputKeyUp:
         if (KeyCode(data) == g_settings.leftKey)
             world->leftHeld = 0;
         if (KeyCode(data) == g_settings.rightKey)
             world->rightHeld = 0;
-        if (KeyCode(data) == kKeyEscape)
+        // Only the release of a press the level saw: the Escape that closed
+        // a menu, or that left the screen before, comes up here too.
+        if (KeyCode(data) == kKeyEscape && world->escapeDown) {
+            world->escapeDown = 0;
             Pause(*world);
+        }
         break;
     case InputClose:
         Pause(*world);

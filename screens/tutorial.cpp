@@ -71,10 +71,12 @@ bool TutorialEnded(void* context)
 // Keys released while another program had the keyboard never reach us.
 void ResumeTutorial(void* context)
 {
-    CBubbleWorld& world = static_cast<TutorialRun*>(context)->tutorial.world;
-    world.leftHeld = 0;
-    world.rightHeld = 0;
-    world.mouseDelta = 0;
+    CTutorial& t = static_cast<TutorialRun*>(context)->tutorial;
+    t.world.leftHeld = 0;
+    t.world.rightHeld = 0;
+    t.world.mouseDelta = 0;
+    t.escapeDown = 0;
+    t.confirmDown = 0;
 }
 
 // Once the loop is over, also when an error unwinds it: the broad phase,

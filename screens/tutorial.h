@@ -22,6 +22,9 @@ struct CTutorial
     uint8_t physicsRunning;  // the world is stepped only while set
     uint8_t confirmReleased; // Enter or numpad Enter went up since the last pass
     uint8_t mouseReleased;   // the left button went up since the last pass
+    // Escape, or Enter or numpad Enter, went down here: only the release of
+    // a press the tutorial saw counts.
+    uint8_t escapeDown, confirmDown;
     uint32_t step;           // 0 before the first pass, 1..8 running, 9 finished
     RGBABitmap* plateImage;
     TextureRecord* plateTexture;

@@ -41,6 +41,11 @@ int32_t KeyCode(void* data)
     return *static_cast<int32_t*>(data);
 }
 
+bool IsConfirmKey(int32_t key)
+{
+    return key == kKeyEnter || key == kKeyPadEnter;
+}
+
 void Point(CTutorial& t, Pointing how, double x = 0, double y = 0)
 {
     t.showPointer = how == kPointer;
@@ -90,16 +95,22 @@ void CTutorial::OnInput(void* context, int32_t code, void* data)
             world.leftHeld = 1;
         if (KeyCode(data) == g_settings.rightKey)
             world.rightHeld = 1;
+        if (KeyCode(data) == kKeyEscape)
+            t->escapeDown = 1;
+        if (IsConfirmKey(KeyCode(data)))
+            t->confirmDown = 1;
         break;
     case InputKeyUp:
         if (KeyCode(data) == g_settings.leftKey)
             world.leftHeld = 0;
         if (KeyCode(data) == g_settings.rightKey)
             world.rightHeld = 0;
-        if (KeyCode(data) == kKeyEscape)
+        if (KeyCode(data) == kKeyEscape && t->escapeDown)
             t->done = 1;
-        if (KeyCode(data) == kKeyEnter || KeyCode(data) == kKeyPadEnter)
+        if (IsConfirmKey(KeyCode(data)) && t->confirmDown) {
+            t->confirmDown = 0;
             t->confirmReleased = 1;
+        }
         break;
     case InputClose:
         t->done = 1;

@@ -20,9 +20,11 @@ title_menu() {
     e2e_wait_menu 20 >/dev/null || e2e_fail "$1"
     sleep 0.3
 }
+# Waits up to 5 seconds for no menu to be up.
 no_menu() {
     for _ in $(seq 50); do
         e2e_wait_menu 0.1 >/dev/null || return 0
+        sleep 0.1
     done
     e2e_fail "$1"
 }

@@ -99,10 +99,11 @@ e2e_screen_size() {
     xrandr 2>/dev/null | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'
 }
 
-# Waits up to $1 seconds for a menu of the game (a visible borderless dialog
-# without a title) that has the keyboard; prints "id x y w h".
+# Waits up to $1 seconds (tenths too: 0.1 is one look) for a menu of the game
+# (a visible borderless dialog without a title) that has the keyboard; prints
+# "id x y w h".
 e2e_wait_menu() {
-    for _ in $(seq $(( $1 * 10 ))); do
+    for _ in $(seq "$(awk -v s="$1" 'BEGIN { print int(s * 10 + 0.5) }')"); do
         for id in $(xdotool search --onlyvisible --class skylume 2>/dev/null); do
             [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] || continue
             xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _DIALOG || continue

@@ -236,16 +236,27 @@ TEST_F(LevelInput, ThePauseDropsHeldKeysAndOpensNoSecondMenu)
     // The keys come up while the menu has the keyboard, and the window
     // behind it is asked to close.
     g_pause->whileShown = [this] { CBubbleWorld::OnInput(world, InputClose, nullptr); };
+    Send(InputKeyDown, 27);
     Send(InputKeyUp, 27);
     EXPECT_EQ(g_pause->shown, 1);
     EXPECT_EQ(world->leftHeld, 0);
     EXPECT_EQ(world->rightHeld, 0);
     EXPECT_EQ(world->mouseDelta, 0);
+    // The release of an Escape pressed in the menu is no press of the level.
+    Send(InputKeyUp, 27);
+    EXPECT_EQ(g_pause->shown, 1);
     // No sound thread: nothing is posted and the pause still works.
     g_pause->whileShown = nullptr;
     g_pause->answer = wxID_CANCEL;
+    Send(InputKeyDown, 27);
     Send(InputKeyUp, 27);
     EXPECT_EQ(world->state, kWorldAborted);
+    // The level has ended, its handler still current until its loop sees
+    // that: nothing pauses it again.
+    Send(InputKeyDown, 27);
+    Send(InputKeyUp, 27);
+    CBubbleWorld::OnInput(world, InputClose, nullptr);
+    EXPECT_EQ(g_pause->shown, 2);
 }
 
 // --- The screen loop ------------------------------------------------------
@@ -595,6 +606,25 @@ TEST_F(LevelPlay, TheEscapeThatOpensThePauseIsNotSeenAgainWhenItCloses)
     });
     EXPECT_FALSE(Play());
     EXPECT_EQ(pausesAfterEnter, 1) << "the release of Escape came twice";
+}
+
+TEST_F(LevelPlay, AnEscapeReleasedWhosePressTheLevelDidNotSeeOpensNoPause)
+{
+    // Held down before the level starts, as the Escape that closed a menu
+    // or left a screen is; no auto-repeat brings the level a press of it.
+    ASSERT_EQ(std::system("xset r off"), 0);
+    X("keydown Escape");
+    PumpEvents(100);
+    int pausesAfterRelease = -1;
+    script.Add("release", After(200), [](CBubbleWorld&) { X("keyup Escape"); });
+    script.Add("played on", After(500), [&](CBubbleWorld&) {
+        pausesAfterRelease = g_pause->shown;
+        g_pause->answer = wxID_CANCEL;
+        SendInput(InputClose, nullptr);
+    });
+    EXPECT_FALSE(Play());
+    std::system("xset r on");
+    EXPECT_EQ(pausesAfterRelease, 0) << "a release without its press paused the level";
 }
 
 TEST_F(LevelPlay, TimeInThePauseMenuAndInTheBackgroundDoesNotCount)

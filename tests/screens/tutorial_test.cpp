@@ -84,6 +84,13 @@ void Send(int32_t code, int32_t key = 0)
     g_graphics->inputCallback(g_graphics->inputContext, code, &key);
 }
 
+// A key pressed and released: a release alone does not count.
+void Tap(int32_t key)
+{
+    Send(InputKeyDown, key);
+    Send(InputKeyUp, key);
+}
+
 void SendDelta(double dx)
 {
     InputDelta delta{dx, 0};
@@ -110,7 +117,7 @@ public:
         if (m_tick > 1000)
         {
             ADD_FAILURE() << "the script took too long";
-            Send(InputKeyUp, kEscape);
+            Tap(kEscape);
             m_finished = true;
             return;
         }
@@ -209,7 +216,7 @@ TEST(TutorialRun, FirstStepFreezesTheWorldAndThrowsItsInputAway)
             EXPECT_EQ(t.world.liveCount, 55u);
             return true;
         }
-        Send(InputKeyUp, kEscape);
+        Tap(kEscape);
         return false;
     });
 }
@@ -225,7 +232,7 @@ TEST(TutorialRun, ClickAndNumpadEnterConfirmToo)
         }
         else if (sent == 1 && t.step == 2)
         {
-            Send(InputKeyUp, kNumpadEnter);
+            Tap(kNumpadEnter);
             sent = 2;
         }
         else if (sent == 2 && t.step == 3)
@@ -254,7 +261,7 @@ TEST(TutorialRun, KeysHeldWhenTheGameLostTheFocusAreLetGo)
     RunWithPlayer([&](CTutorial& t, int) {
         if (phase == 0)
         {
-            Send(InputKeyUp, kEnter);
+            Tap(kEnter);
             phase = 1;
         }
         else if (phase == 1 && t.physicsRunning)
@@ -270,7 +277,7 @@ TEST(TutorialRun, KeysHeldWhenTheGameLostTheFocusAreLetGo)
         else if (phase == 2 && t.world.clock > clockWhenLeft)
         {
             EXPECT_EQ(t.world.leftHeld, 0);
-            Send(InputKeyUp, kEscape);
+            Tap(kEscape);
             return false;
         }
         return true;
@@ -457,7 +464,16 @@ TEST(TutorialScript, InputGoesToTheWorldAndTheScript)
     CTutorial::OnInput(t, InputMouseDelta, &delta);
     EXPECT_EQ(t->world.mouseDelta, 7);
     CTutorial::OnInput(t, InputMousePos, &point);
+    // A release counts only after its press went down here.
+    for (int32_t confirm : {kEnter, kEscape})
+    {
+        key = confirm;
+        CTutorial::OnInput(t, InputKeyUp, &key);
+    }
+    EXPECT_EQ(t->confirmReleased, 0);
+    EXPECT_EQ(t->done, 0);
     key = kEnter;
+    CTutorial::OnInput(t, InputKeyDown, &key);
     CTutorial::OnInput(t, InputChar, &key);
     EXPECT_EQ(t->confirmReleased, 0);
     CTutorial::OnInput(t, InputKeyUp, &key);
