@@ -1,6 +1,7 @@
 // The stage-completed fireworks: a rocket every 0.3 s for 18 s, each leaving
 // a trail of sparks and bursting into two rings of bubbles at the top of its
 // flight.
+#include <algorithm>
 #include <cmath>
 
 #include "screens/celebration_input.h"
@@ -9,7 +10,7 @@
 
 namespace {
 
-const double kGravity = 0.005;        // half-frame speed lost per second
+const double kGravity = 0.005;        // half-step speed lost per second
 const double kParticleLife = 1.5;     // seconds
 const double kTrailInterval = 0.02;   // seconds between a rocket's sparks
 const double kLaunchInterval = 0.3;   // seconds
@@ -18,6 +19,8 @@ const double kRingSpeed = 0.002;
 const double kSameColourChance = 0.7; // both rings of a burst in one colour
 const double kInnerRing = 0.75;
 const double kOuterRing = 1.5;
+// The frame clock clamps a frame to a second; a bad caller must not hang us.
+const double kLongestFrame = 1.0;
 
 // A draw in [0, 1).
 double Draw01(CRandomGenerator& rng)
@@ -30,7 +33,7 @@ const double* DrawColour(CRandomGenerator& rng)
     return g_fireworkColours[rng.GetUInt32() % 6];
 }
 
-// Gravity takes its share of the frame time; the move itself is per frame.
+// Gravity takes its share of the step's time; the move itself is per step.
 template <typename Body>
 void Fly(Body& b, double dt)
 {
@@ -84,9 +87,23 @@ void CStageCompleteScreen::OnInput(void* context, int32_t code, void* data)
 
 void CStageCompleteScreen::Update(CRandomGenerator& rng, double dt)
 {
-    // A non-finite frame time would stall the launch loop and poison the clock.
+    // A non-finite frame time would stall the steps and poison the clock.
     if (!std::isfinite(dt) || dt < 0)
         dt = 0;
+    unstepped = std::min(unstepped + dt, kLongestFrame);
+    // Rounded to the nearest step, not down: frame times jitter by a
+    // millisecond round 1/60 s, and each such frame must run one step
+    // rather than now none and now two.
+    while (unstepped >= kFireworkStep / 2)
+    {
+        Step(rng);
+        unstepped -= kFireworkStep;
+    }
+}
+
+void CStageCompleteScreen::Step(CRandomGenerator& rng)
+{
+    const double dt = kFireworkStep;
     clock += dt;
     launchTimer -= dt;
 

@@ -59,6 +59,13 @@ int32_t UpperCase(int32_t key)
     return key >= 'a' && key <= 'z' ? key - 'a' + 'A' : key;
 }
 
+// The settings store a key as the key button saw it go down, a letter in
+// upper case; a hand-edited store may hold a letter in lower case.
+bool IsBoundKey(int32_t key, int32_t bound)
+{
+    return UpperCase(key) == UpperCase(bound);
+}
+
 bool LevelEnded(void* context)
 {
     return static_cast<LevelScreen*>(context)->world.state >= kWorldFinalStates;
@@ -96,53 +103,51 @@ struct LevelRelease
 
 } // namespace
 
-// The drop key acts on its character, but the settings store a letter as
-// its key-down code, in upper case: a letter matches in either case.
-bool IsDropKey(int32_t character)
+void OnDropperInput(CBubbleWorld& world, int32_t code, void* data)
 {
-    return UpperCase(character) == UpperCase(g_settings.fireKey);
+    switch (code) {
+    case InputMouseDelta:
+        world.mouseDelta += static_cast<InputDelta*>(data)->dx;
+        break;
+    case InputLeftDown:
+        world.dropRequested = 1;
+        break;
+    case InputKeyDown:
+        // Not the character: Num Pad 5, Num Pad Enter or F5 make none of
+        // their own code, Shift none at all. A held key drops again on
+        // every key-down the keyboard repeats.
+        if (IsBoundKey(KeyCode(data), g_settings.fireKey))
+            world.dropRequested = 1;
+        if (IsBoundKey(KeyCode(data), g_settings.leftKey))
+            world.leftHeld = 1;
+        if (IsBoundKey(KeyCode(data), g_settings.rightKey))
+            world.rightHeld = 1;
+        break;
+    case InputKeyUp:
+        if (IsBoundKey(KeyCode(data), g_settings.leftKey))
+            world.leftHeld = 0;
+        if (IsBoundKey(KeyCode(data), g_settings.rightKey))
+            world.rightHeld = 0;
+        break;
+    default:
+        break;
+    }
 }
 
 void CBubbleWorld::OnInput(void* context, int32_t code, void* data)
 {
     auto* world = static_cast<CBubbleWorld*>(context);
-    switch (code) {
-    case InputMouseDelta:
-        world->mouseDelta += static_cast<InputDelta*>(data)->dx;
-        break;
-    case InputLeftDown:
-        world->dropRequested = 1;
-        break;
-    case InputChar:
-        if (IsDropKey(KeyCode(data)))
-            world->dropRequested = 1;
-        break;
-    case InputKeyDown:
-        if (KeyCode(data) == g_settings.leftKey)
-            world->leftHeld = 1;
-        if (KeyCode(data) == g_settings.rightKey)
-            world->rightHeld = 1;
-        if (KeyCode(data) == kKeyEscape)
-            world->escapeDown = 1;
-        break;
-    case InputKeyUp:
-        if (KeyCode(data) == g_settings.leftKey)
-            world->leftHeld = 0;
-        if (KeyCode(data) == g_settings.rightKey)
-            world->rightHeld = 0;
-        // Only the release of a press the level saw: the Escape that closed
-        // a menu, or that left the screen before, comes up here too.
-        if (KeyCode(data) == kKeyEscape && world->escapeDown) {
-            world->escapeDown = 0;
-            Pause(*world);
-        }
-        break;
-    case InputClose:
+    OnDropperInput(*world, code, data);
+    if (code == InputKeyDown && KeyCode(data) == kKeyEscape)
+        world->escapeDown = 1;
+    // Only the release of a press the level saw: the Escape that closed a
+    // menu, or that left the screen before, comes up here too.
+    if (code == InputKeyUp && KeyCode(data) == kKeyEscape && world->escapeDown) {
+        world->escapeDown = 0;
         Pause(*world);
-        break;
-    default:
-        break;
     }
+    if (code == InputClose)
+        Pause(*world);
 }
 
 bool RunLevel(PlaySession* session)

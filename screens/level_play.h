@@ -4,12 +4,14 @@
 
 #include <cstdint>
 
+struct CBubbleWorld;
 struct PlaySession;
 
 // True when the level was won. Sets the session's levelTime, the whole
 // seconds played, in every case.
 bool RunLevel(PlaySession* session);
 
-// Whether a typed character is the configured drop key; a letter matches
-// typed in either case.
-bool IsDropKey(int32_t character);
+// What a level and the tutorial do alike with input: the captured mouse
+// and the turn keys turn the dropper, a click or the drop key drops. Keys
+// match the key-down codes the settings store, letters in either case.
+void OnDropperInput(CBubbleWorld& world, int32_t code, void* data);

@@ -16,8 +16,12 @@ const uint32_t kMaxParticles = 2000;
 const uint32_t kRingParticles = 75;
 const double kLaunchesUntil = 18; // seconds; the display ends once all is gone after
 
-// Velocities are distances moved in half a frame: positions move by a fixed
-// amount per frame, while gravity, timers and ages follow the frame time.
+// The display runs in fixed steps of a 60 Hz frame, as many as the frame
+// time holds, so it looks the same at any frame rate. Velocities are
+// distances moved in half a step: positions move by a fixed amount per
+// step, while gravity, timers and ages follow the step's time.
+const double kFireworkStep = 1.0 / 60; // seconds
+
 struct FireworkRocket
 {
     double x, y;
@@ -66,11 +70,14 @@ struct CStageCompleteScreen
     double captionAlpha;
     double clock;       // seconds since the screen started
     double launchTimer; // a launch is due at 0 or less
+    double unstepped;   // frame time not yet run, within half a step of 0
     uint8_t done;
 
     static void OnInput(void* context, int32_t code, void* data);
 
+    // Runs the fixed steps that the frame time dt (seconds) holds.
     void Update(CRandomGenerator& rng, double dt);
+    void Step(CRandomGenerator& rng);
     void SpawnParticle(CRandomGenerator& rng, const FireworkRocket& rocket, const double* colour, double k);
     void SpawnBurst(CRandomGenerator& rng, const FireworkRocket& rocket);
 

@@ -4,7 +4,6 @@
 
 #include "screens/level_play.h"
 #include "shell/input.h"
-#include "shell/settings.h"
 
 const char* const g_tutorialTexts[kTutorialSteps] = {
     "Welcome to Skylume!\n\nA RodovoVoved raced through the galaxy and trapped all the Stars.\n\nPress Enter to "
@@ -77,34 +76,16 @@ void TopUpQueue(CBubbleWorld& world)
 void CTutorial::OnInput(void* context, int32_t code, void* data)
 {
     auto* t = static_cast<CTutorial*>(context);
-    CBubbleWorld& world = t->world;
+    OnDropperInput(t->world, code, data);
     switch (code)
     {
-    case InputMouseDelta:
-        world.mouseDelta += static_cast<InputDelta*>(data)->dx;
-        break;
-    case InputLeftDown:
-        world.dropRequested = 1;
-        break;
-    case InputChar:
-        if (IsDropKey(KeyCode(data)))
-            world.dropRequested = 1;
-        break;
     case InputKeyDown:
-        if (KeyCode(data) == g_settings.leftKey)
-            world.leftHeld = 1;
-        if (KeyCode(data) == g_settings.rightKey)
-            world.rightHeld = 1;
         if (KeyCode(data) == kKeyEscape)
             t->escapeDown = 1;
         if (IsConfirmKey(KeyCode(data)))
             t->confirmDown = 1;
         break;
     case InputKeyUp:
-        if (KeyCode(data) == g_settings.leftKey)
-            world.leftHeld = 0;
-        if (KeyCode(data) == g_settings.rightKey)
-            world.rightHeld = 0;
         if (KeyCode(data) == kKeyEscape && t->escapeDown)
             t->done = 1;
         if (IsConfirmKey(KeyCode(data)) && t->confirmDown) {

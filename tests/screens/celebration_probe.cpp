@@ -7,8 +7,8 @@
 //   celebration_probe --fireworks STAGE
 //   any of them with --shots DIR to save pictures along the way.
 //   celebration_probe --steady DIR draws the rain and then the fireworks in
-//   steps of 1/60 s, as a 60 Hz display shows them (Xvfb swaps at once, and
-//   fireworks move by the frame), and saves pictures at set moments.
+//   steps of 1/60 s, as a 60 Hz display shows them (Xvfb swaps at once), and
+//   saves pictures at set moments.
 // Lines: "tutorial step N", "tutorial ends", "rain starts", "rain ends at
 // T", "fireworks starts", "fireworks ends at T", "shot PATH".
 // With --autoplay the tutorial plays itself through its own input handler,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 
 #include "screens/level_complete_screen.h"
@@ -79,35 +80,45 @@ TEST(Fireworks, FirstRocketAtOnceNextAfterThreeTenths)
     EXPECT_EQ(s->particleCount, 0u);
     EXPECT_NEAR(s->launchTimer, 0.3 - kFrame, 1e-15);
 
-    // Eighteen frames make 0.3 s: the second is due in the eighteenth.
-    for (int i = 0; i < 16; ++i)
+    // Eighteen frames make 0.3 s, give or take the rounding of eighteen
+    // subtractions of 1/60: the second is due in the eighteenth or after it.
+    for (int i = 0; i < 17; ++i)
         s->Update(rng, kFrame);
     EXPECT_EQ(s->rocketCount, 1u);
-    s->Update(rng, kFrame + 1e-9);
+    s->Update(rng, kFrame);
+    s->Update(rng, kFrame);
     EXPECT_EQ(s->rocketCount, 2u);
     EXPECT_GT(s->particleCount, 0u) << "the first rocket leaves a trail";
 }
 
-TEST(Fireworks, LongFrameLaunchesSeveralUpToTen)
+TEST(Fireworks, LongFrameRunsTheStepsItHoldsAndLaunchesUpToTen)
 {
     auto s = NewScreen();
     CRandomGenerator rng = TutorialRng();
     s->Update(rng, 1.0);
     EXPECT_EQ(s->rocketCount, 4u) << "one per 0.3 s that passed";
     EXPECT_NEAR(s->launchTimer, 0.2, 1e-12);
-    EXPECT_EQ(s->particleCount, 0u);
+    EXPECT_NEAR(s->clock, 1.0, 1e-12);
 
+    // One long frame is the frames it holds: the same rockets and sparks.
+    auto frames = NewScreen();
+    CRandomGenerator twin = TutorialRng();
+    for (int i = 0; i < 60; ++i)
+        frames->Update(twin, kFrame);
+    ASSERT_EQ(frames->particleCount, s->particleCount);
+    for (uint32_t i = 0; i < s->rocketCount; ++i)
+        EXPECT_EQ(frames->rockets[i].y, s->rockets[i].y);
+    for (uint32_t i = 0; i < s->particleCount; ++i)
+        EXPECT_EQ(frames->particles[i].x, s->particles[i].x);
+
+    // A launch due while ten fly is lost; the timer still advances.
     auto full = NewScreen();
-    full->Update(rng, 5.0);
-    EXPECT_EQ(full->rocketCount, kMaxRockets) << "launches due while ten fly are lost";
-    EXPECT_GT(full->launchTimer, 0);
-    EXPECT_LE(full->launchTimer, 0.3);
-
-    // A long frame gives each flying rocket several sparks at once.
-    for (uint32_t i = 0; i < full->rocketCount; ++i)
-        full->rockets[i].y = 0; // sparks below the bottom would go at once
-    full->Update(rng, 0.09);
-    EXPECT_EQ(full->particleCount, 10u * 5);
+    for (uint32_t i = 0; i < kMaxRockets; ++i)
+        full->rockets[i] = FireworkRocket{0, -1, 0, 0.012, 1};
+    full->rocketCount = kMaxRockets;
+    full->Update(rng, kFrame);
+    EXPECT_EQ(full->rocketCount, kMaxRockets);
+    EXPECT_NEAR(full->launchTimer, 0.3 - kFrame, 1e-15);
 }
 
 TEST(Fireworks, NoLaunchFrom18Seconds)
@@ -122,7 +133,7 @@ TEST(Fireworks, NoLaunchFrom18Seconds)
     EXPECT_EQ(s->done, 1) << "nothing left after 18 s";
 }
 
-TEST(Fireworks, ZeroFrameStillMovesButNothingAges)
+TEST(Fireworks, AZeroOrBadFrameTimeChangesNothing)
 {
     auto s = NewScreen();
     CRandomGenerator rng = TutorialRng();
@@ -131,21 +142,76 @@ TEST(Fireworks, ZeroFrameStillMovesButNothingAges)
     s->launchTimer = 0.2;
     s->particles[0] = FireworkParticle{0.2, 0.1, 0.002, 0.001, 0.5, g_fireworkColours[2]};
     s->particleCount = 1;
-    s->Update(rng, 0);
-    EXPECT_EQ(s->rockets[0].x, 0.002);
-    EXPECT_EQ(s->rockets[0].y, -0.5 + 0.01);
-    EXPECT_EQ(s->rockets[0].vy, 0.005);
-    EXPECT_EQ(s->rockets[0].trailTimer, 0.01);
-    EXPECT_EQ(s->particles[0].x, 0.2 + 0.004);
-    EXPECT_EQ(s->particles[0].age, 0.5);
-    EXPECT_EQ(s->launchTimer, 0.2);
-    EXPECT_EQ(s->clock, 0);
-
-    for (double dt : {double(NAN), double(INFINITY), -1.0})
+    for (double dt : {0.0, double(NAN), double(INFINITY), -1.0})
     {
         s->Update(rng, dt);
-        EXPECT_EQ(s->clock, 0);
+        EXPECT_EQ(s->rockets[0].y, -0.5);
+        EXPECT_EQ(s->rockets[0].trailTimer, 0.01);
+        EXPECT_EQ(s->particles[0].x, 0.2);
+        EXPECT_EQ(s->particles[0].age, 0.5);
         EXPECT_EQ(s->launchTimer, 0.2);
+        EXPECT_EQ(s->clock, 0);
+    }
+    // One step moves by the per-step amounts.
+    s->Update(rng, kFrame);
+    EXPECT_EQ(s->rockets[0].x, 0.002);
+    EXPECT_EQ(s->particles[0].x, 0.2 + 0.004);
+}
+
+namespace {
+
+// Where each rocket of the first `seconds` burst, by its own sideways speed,
+// with the frame times that a display of `fps` frames a second gives: whole
+// milliseconds, as the frame clock measures them. A rocket is seen at the
+// end of each frame; at the top of its flight it hardly moves in a step.
+std::map<double, double> BurstHeights(int fps, double seconds)
+{
+    auto s = NewScreen();
+    CRandomGenerator rng = TutorialRng();
+    std::map<double, double> top, bursts;
+    for (int k = 1; k <= int(seconds * fps); ++k)
+    {
+        long ms = std::lround(k * 1000.0 / fps) - std::lround((k - 1) * 1000.0 / fps);
+        s->Update(rng, ms / 1000.0);
+        std::map<double, double> flying;
+        for (uint32_t i = 0; i < s->rocketCount; ++i)
+        {
+            const FireworkRocket& r = s->rockets[i];
+            flying[r.vx] = top.count(r.vx) ? std::max(top[r.vx], r.y) : r.y;
+        }
+        for (const auto& rocket : top)
+            if (!flying.count(rocket.first))
+                bursts[rocket.first] = rocket.second;
+        top = flying;
+    }
+    return bursts;
+}
+
+} // namespace
+
+TEST(Fireworks, RocketsBurstOnScreenAndInTheSamePlacesAtAnyFrameRate)
+{
+    std::map<double, double> at60 = BurstHeights(60, 8);
+    ASSERT_GE(at60.size(), 15u);
+    for (const auto& burst : at60)
+    {
+        EXPECT_GT(burst.second, -0.5) << "a rocket burst low on the screen";
+        EXPECT_LT(burst.second, 0.9) << "a rocket burst near the top or above it";
+    }
+    for (int fps : {30, 144, 300})
+    {
+        SCOPED_TRACE(fps);
+        std::map<double, double> other = BurstHeights(fps, 8);
+        size_t same = 0;
+        for (const auto& burst : other)
+        {
+            auto match = at60.find(burst.first);
+            if (match == at60.end())
+                continue; // the last moments: one run may have a step more
+            ++same;
+            EXPECT_NEAR(burst.second, match->second, 0.001);
+        }
+        EXPECT_GE(same + 1, at60.size()) << "other rockets burst";
     }
 }
 

@@ -162,12 +162,12 @@ TEST_F(LevelInput, TurnKeysHoldDropKeyAndButtonRequest)
     EXPECT_EQ(world->leftHeld + world->rightHeld, 0);
     g_settings.rightKey = 316;
 
-    // The drop key acts on its character only.
-    Send(InputKeyDown, ' ');
-    Send(InputKeyUp, ' ');
-    Send(InputChar, 'x');
-    EXPECT_EQ(world->dropRequested, 0);
+    // The drop key acts when it goes down, not on its character or release.
     Send(InputChar, ' ');
+    Send(InputKeyUp, ' ');
+    Send(InputKeyDown, 'X');
+    EXPECT_EQ(world->dropRequested, 0);
+    Send(InputKeyDown, ' ');
     EXPECT_EQ(world->dropRequested, 1);
 
     world->dropRequested = 0;
@@ -185,24 +185,28 @@ TEST_F(LevelInput, TurnKeysHoldDropKeyAndButtonRequest)
     EXPECT_EQ(g_pause->shown, 0);
 }
 
-TEST_F(LevelInput, ALetterAsTheDropKeyDropsTypedInEitherCase)
+TEST_F(LevelInput, ALetterStoredInEitherCaseMatchesItsKey)
 {
-    // The key button stores the key-down code: 'W' for the W key.
+    // The key button stores the key-down code: 'W' for the W key, which is
+    // also what the W key sends going down, with or without Shift.
     g_settings.fireKey = 'W';
-    Send(InputChar, 'w');
+    Send(InputKeyDown, 'W');
     EXPECT_EQ(world->dropRequested, 1);
     world->dropRequested = 0;
-    Send(InputChar, 'W'); // with Shift or Caps Lock
-    EXPECT_EQ(world->dropRequested, 1);
-    world->dropRequested = 0;
-    Send(InputChar, 'v');
-    Send(InputChar, 'w' + 256);
+    Send(InputKeyDown, 'V');
+    Send(InputKeyDown, 'W' + 256);
     EXPECT_EQ(world->dropRequested, 0);
-    // A hand-edited store may hold the lower case.
+    // A hand-edited store may hold the lower case, for any of the keys.
     g_settings.fireKey = 'q';
-    Send(InputChar, 'Q');
+    g_settings.leftKey = 'a';
+    Send(InputKeyDown, 'Q');
+    Send(InputKeyDown, 'A');
     EXPECT_EQ(world->dropRequested, 1);
+    EXPECT_EQ(world->leftHeld, 1);
+    Send(InputKeyUp, 'A');
+    EXPECT_EQ(world->leftHeld, 0);
     g_settings.fireKey = ' ';
+    g_settings.leftKey = 314;
 }
 
 TEST_F(LevelInput, EscapeOnReleaseAndCloseRequestsPauseWithSoundOffMeanwhile)
@@ -590,6 +594,49 @@ TEST_F(LevelPlay, RealKeysAndMouseTurnTheDropperTheDropKeyFiresAndEscapeAborts)
     EXPECT_NE(std::find(messages.begin(), messages.end(), UINT(WM_SOUND_PLAY)), messages.end())
         << "no fire sound";
     EXPECT_EQ(messages.back(), UINT(WM_SOUND_ENABLE));
+}
+
+TEST_F(LevelPlay, KeysWithoutACharacterOfTheirOwnTurnAndDropAndAHeldDropKeyRepeats)
+{
+    // As the key button stores them: Num Pad Enter types a plain Enter,
+    // Shift types nothing.
+    g_settings.fireKey = 370;
+    g_settings.leftKey = 306;
+    g_settings.rightKey = 344;
+    double angle = 0;
+    uint32_t supply = 0;
+    auto loaded = [](CBubbleWorld& w) { return w.queueCount > 0 && w.queue[0].progress >= 0.99; };
+    script.Add("hold F5", Always, [&](CBubbleWorld& w) {
+        angle = w.angle;
+        X("keydown F5");
+    });
+    script.Add("hold Shift", After(400), [&](CBubbleWorld& w) {
+        X("keyup F5");
+        EXPECT_GT(w.angle, angle + 0.01) << "F5 turns right";
+        angle = w.angle;
+        X("keydown Shift_L");
+    });
+    script.Add("release Shift", After(400), [&](CBubbleWorld& w) {
+        X("keyup Shift_L");
+        EXPECT_LT(w.angle, angle - 0.01) << "Shift turns left";
+    });
+    script.Add("loaded", loaded, [&](CBubbleWorld& w) {
+        supply = w.supply;
+        X("keydown KP_Enter");
+    }, 8000);
+    script.Add("fired", [&](CBubbleWorld& w) { return w.supply == supply - 1; }, [](CBubbleWorld&) {});
+    // Still held: the keyboard's repeat drops the next bubble once it is in.
+    script.Add("fired again", [&](CBubbleWorld& w) { return w.supply == supply - 2; },
+               [](CBubbleWorld&) {
+                   X("keyup KP_Enter");
+                   g_pause->answer = wxID_CANCEL;
+                   SendInput(InputClose, nullptr);
+               },
+               8000);
+    EXPECT_FALSE(Play());
+    g_settings.fireKey = ' ';
+    g_settings.leftKey = 314;
+    g_settings.rightKey = 316;
 }
 
 TEST_F(LevelPlay, TheEscapeThatOpensThePauseIsNotSeenAgainWhenItCloses)
