@@ -1,11 +1,11 @@
 #include "screens/menu/menu_buttons.h"
 
 #include <wx/dcbuffer.h>
-#include <wx/menu.h>
 #include <wx/module.h>
 #include <wx/utils.h>
 
 #include "foundation/text_fitting.h"
+#include "screens/menu/choice_popup.h"
 #include "screens/menu/key_names.h"
 #include "shell/graphics.h"
 #include "shell/images.h"
@@ -184,16 +184,6 @@ void CTamberMenuChoice::DrawDecoration(wxDC& dc, wxRect& textRect)
     dc.DrawPolygon(3, mark);
 }
 
-// The toolkit on this platform cannot draw menu items itself: the options
-// keep the theme's font, and a check mark shows the current one.
-void CTamberMenuChoice::FillPopup(wxMenu& menu)
-{
-    for (int i = 0; i < count; ++i) {
-        wxMenuItem* item = menu.AppendCheckItem(kFirstOptionId + i, wxString::FromUTF8(texts[i]));
-        item->Check(i == *index);
-    }
-}
-
 // A stored index below 0 shows "-": back does nothing from there, and
 // forward goes to the first option.
 bool CTamberMenuChoice::StepBack()
@@ -224,14 +214,23 @@ void CTamberMenuChoice::OnMenu(wxCommandEvent& event)
     Refresh(true);
 }
 
+// The options drop down in the menu's text size, over the mark's end of the
+// button; the chosen one arrives as a menu command, as from a menu.
 void CTamberMenuChoice::OnClick(wxCommandEvent&)
 {
-    wxMenu menu;
-    FillPopup(menu);
+    int textHeight = MenuScreenSize().y / 24;
+    SetWindowFontForPixelHeight(this, textHeight);
+    wxFont font = GetFont();
     wxSize size = GetSize();
     ++g_popupsShown;
-    PopupMenu(&menu, size.x - size.y, 0);
+    int row = RunChoicePopup(this, wxPoint(size.x - size.y, 0), font, textHeight, texts, count,
+                             *index);
     --g_popupsShown;
+    if (row < 0)
+        return;
+    wxCommandEvent chosen(wxEVT_MENU, kFirstOptionId + row);
+    chosen.SetEventObject(this);
+    GetEventHandler()->ProcessEvent(chosen);
 }
 
 void CTamberMenuChoice::OnChar(wxKeyEvent& event)

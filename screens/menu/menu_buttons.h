@@ -10,7 +10,6 @@
 #include "screens/menu/homemade_button.h"
 
 class wxDC;
-class wxMenu;
 
 // The stage's size, of which every size on a menu is a fraction; the display
 // size while there is no game window.
@@ -66,8 +65,6 @@ public:
     wxString GetLabelText() override;
     void DrawDecoration(wxDC& dc, wxRect& textRect) override;
 
-    // The popup's items: one per option, the current one checked.
-    void FillPopup(wxMenu& menu);
     // One option back or forward, never past either end; true if it moved.
     bool StepBack();
     bool StepForward();

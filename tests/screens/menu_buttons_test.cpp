@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <thread>
 
-#include <wx/menu.h>
+#include <functional>
+#include <string>
+
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/stopwatch.h>
 #include <wx/timer.h>
 
+#include "screens/menu/choice_popup.h"
 #include "screens/menu/menu_buttons.h"
 #include "screens/menu/tamber_menu.h"
 #include "tests/support/game_window_sandbox.h"
@@ -38,6 +42,111 @@ std::pair<int, int> DarkColumns(wxWindow* window)
                 right = std::max(right, x);
             }
     return {left, right};
+}
+
+// Pixels of a light colour: the white text and dot, or a lit row.
+int CountBrightPixels(const wxImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.GetHeight(); ++y)
+        for (int x = 0; x < image.GetWidth(); ++x)
+            count += image.GetBlue(x, y) > 150;
+    return count;
+}
+
+// The first and one past the last row of the lit row's picture, read down a
+// column near the popup's right end, where no text lies; (-1, -1) if none.
+std::pair<int, int> LitBand(const wxImage& shot)
+{
+    int x = shot.GetWidth() - 30, top = -1, bottom = -1;
+    for (int y = 4; y < shot.GetHeight() - 4; ++y)
+        if (shot.GetBlue(x, y) > 150 && shot.GetRed(x, y) > 90) {
+            top = top < 0 ? y : top;
+            bottom = y + 1;
+        }
+    return {top, bottom};
+}
+
+// The first and one past the last row with white text between the rows top
+// and bottom, right of the given column.
+std::pair<int, int> InkRows(const wxImage& shot, int top, int bottom, int fromX)
+{
+    int first = -1, last = -1;
+    for (int y = std::max(0, top); y < std::min(bottom, shot.GetHeight()); ++y)
+        for (int x = fromX; x < shot.GetWidth() - 4; ++x)
+            if (shot.GetRed(x, y) > 150 && shot.GetGreen(x, y) > 150 && shot.GetBlue(x, y) > 150) {
+                first = first < 0 ? y : first;
+                last = y + 1;
+                break;
+            }
+    return {first, last};
+}
+
+void MoveMouse(const wxPoint& at)
+{
+    std::string command = "xdotool mousemove " + std::to_string(at.x) + " " + std::to_string(at.y);
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+// A real click of the left button at the screen point.
+void ClickAt(const wxPoint& at)
+{
+    std::string command =
+        "xdotool mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " click 1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+// Runs the action once from inside the popup's own loop when it shows; a
+// failure if none shows within three seconds, or if it is still open three
+// seconds after the action (then Escape closes it, so no failure hangs).
+class ChoicePopupWatch : public wxTimer
+{
+public:
+    explicit ChoicePopupWatch(const std::function<void(wxWindow*)>& act) : action(act)
+    {
+        Start(10);
+    }
+
+    void Notify() override
+    {
+        wxWindow* popup = ShownChoicePopup();
+        if (!acted) {
+            if (!popup && clock.Time() < 3000)
+                return;
+            if (!popup) {
+                ADD_FAILURE() << "no choice popup showed";
+                Finish();
+                return;
+            }
+            acted = true;
+            action(popup);
+            clock.Start();
+            return;
+        }
+        if (popup && clock.Time() < 3000)
+            return;
+        if (popup) {
+            ADD_FAILURE() << "the choice popup did not close";
+            SendKey(popup->GetChildren().front(), wxEVT_KEY_DOWN, WXK_ESCAPE);
+        }
+        Finish();
+    }
+
+private:
+    void Finish()
+    {
+        Stop();
+        wxTheApp->CallAfter([this] { delete this; });
+    }
+
+    std::function<void(wxWindow*)> action;
+    wxStopWatch clock;
+    bool acted = false;
+};
+
+void WhenChoicePopupShows(const std::function<void(wxWindow*)>& action)
+{
+    new ChoicePopupWatch(action);
 }
 
 } // namespace
@@ -113,26 +222,10 @@ TEST_F(ButtonsTest, FromANegativeIndexBackDoesNothingAndForwardTakesTheFirst)
     EXPECT_EQ(index, 0);
 }
 
-TEST_F(ButtonsTest, ThePopupListsTheOptionsWithTheCurrentOneChecked)
+TEST_F(ButtonsTest, AChosenRowArrivesAsAMenuCommandOtherIdsChangeNothing)
 {
     int index = 1;
     CTamberMenuChoice choice(&menu, &index, kLevels);
-    wxMenu popup;
-    choice.FillPopup(popup);
-    ASSERT_EQ(popup.GetMenuItemCount(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        wxMenuItem* item = popup.FindItemByPosition(i);
-        EXPECT_EQ(item->GetId(), 10001 + i);
-        EXPECT_EQ(item->GetItemLabelText(), kLevels[i]);
-        EXPECT_EQ(item->IsChecked(), i == 1);
-    }
-    index = -1;
-    wxMenu none;
-    choice.FillPopup(none);
-    for (size_t i = 0; i < none.GetMenuItemCount(); ++i)
-        EXPECT_FALSE(none.FindItemByPosition(i)->IsChecked());
-
-    // Choosing an item arrives as a menu command; other ids change nothing.
     wxCommandEvent chosen(wxEVT_MENU, 10003);
     choice.ProcessWindowEvent(chosen);
     EXPECT_EQ(index, 2);
@@ -143,41 +236,130 @@ TEST_F(ButtonsTest, ThePopupListsTheOptionsWithTheCurrentOneChecked)
     }
 }
 
-TEST_F(ButtonsTest, ClickingAChoiceOpensItsPopupAndAnItemChangesTheValue)
+TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
 {
     int index = 2;
     auto* choice = new CTamberMenuChoice(&menu, &index, kLevels);
+    auto* other = new CTamberMenuButton(&menu, 10001, "Other");
     menu.AddWindow(choice);
-    int id = ShowActiveAndDo(menu, [choice, &index](wxDialog& d) {
+    menu.AddWindow(other);
+    const int textHeight = 720 / 24;
+    int id = ShowActiveAndDo(menu, [&](wxDialog& d) {
         choice->SetFocus();
-        PumpEvents(100);
-        std::atomic<bool> closed{false};
-        // The popup holds the input until it closes: keys come from outside.
-        std::thread player([&closed] {
-            std::system("sleep 0.4; xdotool key Down Down Return");
-            for (int i = 0; i < 30 && !closed; ++i)
-                std::system("sleep 0.1");
-            if (!closed)
-                std::system("xdotool key Escape");
-        });
+        PumpUntil([&] { return wxWindow::FindFocus() == choice; });
+        const CGameGraphics before = *g_graphics;
+        const int cursorShown = CursorShowCount();
+        // The popup holds the input as a menu does, and the menu under it
+        // keeps counting as active with the cursor and capture untouched.
+        auto expectMenuStateKept = [&](bool popupShown) {
+            EXPECT_EQ(IsChoicePopupShown(), popupShown);
+            EXPECT_TRUE(static_cast<CTamberMenu&>(d).IsActive());
+            EXPECT_EQ(g_graphics->menuCount, before.menuCount);
+            EXPECT_EQ(g_graphics->hideCount, before.hideCount);
+            EXPECT_EQ(g_graphics->captureCount, before.captureCount);
+            EXPECT_EQ(CursorShowCount(), cursorShown);
+        };
         EXPECT_FALSE(IsChoicePopupShown());
-        // The popup takes the focus from the menu; the menu must still count
-        // as active, or the game would take it for the player leaving.
-        bool shownDuringPopup = false, activeDuringPopup = false;
-        wxTimer probe;
-        probe.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-            shownDuringPopup = IsChoicePopupShown();
-            activeDuringPopup = static_cast<CTamberMenu&>(d).IsActive();
+
+        // Keys: Enter opens it with no row lit; Down lights the first row,
+        // Down the second, and Enter chooses that one.
+        std::pair<int, int> first;
+        WhenChoicePopupShows([&](wxWindow* popup) {
+            expectMenuStateKept(true);
+            wxRect area = popup->GetScreenRect();
+            PumpUntil([&] { return CountBrightPixels(CaptureScreen(area)) > 0; });
+            EXPECT_EQ(LitBand(CaptureScreen(area)).first, -1) << "a row lit before any key";
+            PressKeys("Down");
+            PumpUntil([&] { return LitBand(CaptureScreen(area)).first >= 0; });
+            first = LitBand(CaptureScreen(area));
+            PressKeys("Down");
+            PumpUntil([&] { return LitBand(CaptureScreen(area)).first > first.first; });
+            wxImage shot = CaptureScreen(area);
+            SaveScreenShot("choice-popup");
+            int pitch = LitBand(shot).first - first.first;
+            // Rows in the menu's text size, not the desktop's small menu font.
+            EXPECT_EQ(pitch, ChoicePopupRowHeight(textHeight));
+            EXPECT_GE(pitch, textHeight);
+            EXPECT_GE(area.height, 3 * pitch);
+            EXPECT_LT(area.height, 4 * pitch);
+            int rowTop = first.first - (pitch - (first.second - first.first)) / 2;
+            std::pair<int, int> ink = InkRows(shot, rowTop, rowTop + pitch, textHeight + 4);
+            EXPECT_GE(ink.second - ink.first, textHeight / 2) << "the text is too small";
+            EXPECT_LE(ink.second - ink.first, textHeight);
+            // The current option, the third, carries the dot; the first does not.
+            wxRect firstDot(3, rowTop, textHeight - 3, pitch);
+            wxRect thirdDot(3, rowTop + 2 * pitch, textHeight - 3, pitch);
+            EXPECT_EQ(CountBrightPixels(shot.GetSubImage(firstDot)), 0);
+            EXPECT_GT(CountBrightPixels(shot.GetSubImage(thirdDot)), 0);
+            PressKeys("Tab Return");
         });
-        probe.StartOnce(200);
-        Click(choice);
-        closed = true;
-        player.join();
-        EXPECT_TRUE(shownDuringPopup);
-        EXPECT_TRUE(activeDuringPopup);
+        PressKeys("Return");
+        PumpUntil([&] { return index == 1 && !ShownChoicePopup(); });
         EXPECT_EQ(index, 1);
-        EXPECT_FALSE(IsChoicePopupShown());
         EXPECT_TRUE(d.IsModal()) << "choosing closed the menu";
+        PumpUntil([&] { return wxWindow::FindFocus() == choice; });
+        EXPECT_EQ(wxWindow::FindFocus(), choice);
+        expectMenuStateKept(false);
+
+        // Up from no row lights the last; Escape closes without a change,
+        // and only the popup.
+        WhenChoicePopupShows([&](wxWindow* popup) {
+            wxRect area = popup->GetScreenRect();
+            PressKeys("Up");
+            PumpUntil([&] { return LitBand(CaptureScreen(area)).first >= 0; });
+            int pitch = ChoicePopupRowHeight(textHeight);
+            EXPECT_EQ(LitBand(CaptureScreen(area)).first, first.first + 2 * pitch);
+            PressKeys("Escape");
+        });
+        PressKeys("Return");
+        PumpUntil([&] { return !ShownChoicePopup(); });
+        PumpEvents(100);
+        EXPECT_EQ(index, 1);
+        EXPECT_TRUE(d.IsModal()) << "Escape in the popup closed the menu";
+
+        // The mouse: the row under it lights and a click chooses it.
+        wxRect button = choice->GetScreenRect();
+        WhenChoicePopupShows([&](wxWindow* popup) {
+            wxRect area = popup->GetScreenRect();
+            int rowHeight = ChoicePopupRowHeight(textHeight);
+            wxPoint firstRow(area.x + area.width / 2, area.y + area.height / 2 - rowHeight);
+            MoveMouse(firstRow);
+            PumpUntil([&] { return LitBand(CaptureScreen(area)).first >= 0; });
+            EXPECT_EQ(LitBand(CaptureScreen(area)), first) << "not the first row lit";
+            ClickAt(firstRow);
+        });
+        ClickAt(wxPoint(button.x + button.width / 2, button.y + button.height / 2));
+        PumpUntil([&] { return index == 0 && !ShownChoicePopup(); });
+        EXPECT_EQ(index, 0);
+        expectMenuStateKept(false);
+
+        // A click outside closes it and presses nothing under it.
+        wxRect outside = other->GetScreenRect();
+        WhenChoicePopupShows([&](wxWindow*) {
+            ClickAt(wxPoint(outside.x + outside.width / 2, outside.y + outside.height / 2));
+        });
+        ClickAt(wxPoint(button.x + button.width / 2, button.y + button.height / 2));
+        PumpUntil([&] { return !ShownChoicePopup(); });
+        PumpEvents(200);
+        EXPECT_FALSE(ShownChoicePopup());
+        EXPECT_EQ(index, 0);
+        EXPECT_TRUE(d.IsModal()) << "the click outside pressed the button under it";
+        expectMenuStateKept(false);
+
+        // Another window taking the focus closes it, as it closes a menu,
+        // rather than leaving it over that window.
+        wxFrame* elsewhere = nullptr;
+        WhenChoicePopupShows([&](wxWindow*) {
+            elsewhere =
+                new wxFrame(nullptr, wxID_ANY, "Elsewhere", wxPoint(0, 0), wxSize(300, 200));
+            elsewhere->Show();
+        });
+        PressKeys("Return");
+        PumpUntil([&] { return elsewhere && !ShownChoicePopup(); });
+        EXPECT_FALSE(IsChoicePopupShown());
+        EXPECT_EQ(index, 0);
+        if (elsewhere)
+            elsewhere->Destroy();
         d.EndModal(0);
     });
     EXPECT_EQ(id, 0);
