@@ -19,16 +19,6 @@ struct LevelScreen
     CRandomGenerator rng;
 };
 
-// Input the player gave before a menu or another program took the keyboard:
-// the releases went elsewhere, so the held keys would turn on for ever.
-void DropHeldInput(CBubbleWorld& world)
-{
-    world.leftHeld = 0;
-    world.rightHeld = 0;
-    world.escapeDown = 0;
-    world.mouseDelta = 0;
-}
-
 bool g_pauseShown = false;
 
 // Sound is off for exactly as long as the menu is up, whatever its answer.
@@ -103,6 +93,15 @@ struct LevelRelease
 
 } // namespace
 
+void DropHeldInput(CBubbleWorld& world)
+{
+    world.leftHeld = 0;
+    world.rightHeld = 0;
+    world.dropHeld = 0;
+    world.escapeDown = 0;
+    world.mouseDelta = 0;
+}
+
 void OnDropperInput(CBubbleWorld& world, int32_t code, void* data)
 {
     switch (code) {
@@ -114,16 +113,21 @@ void OnDropperInput(CBubbleWorld& world, int32_t code, void* data)
         break;
     case InputKeyDown:
         // Not the character: Num Pad 5, Num Pad Enter or F5 make none of
-        // their own code, Shift none at all. A held key drops again on
-        // every key-down the keyboard repeats.
-        if (IsBoundKey(KeyCode(data), g_settings.fireKey))
+        // their own code, Shift none at all. Held, the key drops again once
+        // the next bubble is in, also where the keyboard repeats no key-down
+        // (Shift, Ctrl).
+        if (IsBoundKey(KeyCode(data), g_settings.fireKey)) {
             world.dropRequested = 1;
+            world.dropHeld = 1;
+        }
         if (IsBoundKey(KeyCode(data), g_settings.leftKey))
             world.leftHeld = 1;
         if (IsBoundKey(KeyCode(data), g_settings.rightKey))
             world.rightHeld = 1;
         break;
     case InputKeyUp:
+        if (IsBoundKey(KeyCode(data), g_settings.fireKey))
+            world.dropHeld = 0;
         if (IsBoundKey(KeyCode(data), g_settings.leftKey))
             world.leftHeld = 0;
         if (IsBoundKey(KeyCode(data), g_settings.rightKey))

@@ -15,3 +15,7 @@ bool RunLevel(PlaySession* session);
 // and the turn keys turn the dropper, a click or the drop key drops. Keys
 // match the key-down codes the settings store, letters in either case.
 void OnDropperInput(CBubbleWorld& world, int32_t code, void* data);
+
+// Input the player gave before a menu or another program took the keyboard:
+// the releases went elsewhere, so held keys would act for ever.
+void DropHeldInput(CBubbleWorld& world);

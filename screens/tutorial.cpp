@@ -8,6 +8,7 @@
 
 #include <GL/gl.h>
 
+#include "screens/level_play.h"
 #include "screens/screen_drawing.h"
 #include "screens/screen_loop.h"
 #include "shell/graphics.h"
@@ -72,9 +73,7 @@ bool TutorialEnded(void* context)
 void ResumeTutorial(void* context)
 {
     CTutorial& t = static_cast<TutorialRun*>(context)->tutorial;
-    t.world.leftHeld = 0;
-    t.world.rightHeld = 0;
-    t.world.mouseDelta = 0;
+    DropHeldInput(t.world);
     t.escapeDown = 0;
     t.confirmDown = 0;
 }

@@ -189,6 +189,7 @@ void CTutorial::UpdateStep()
     world.leftHeld = 0;
     world.rightHeld = 0;
     world.dropRequested = 0;
+    world.dropHeld = 0;
 }
 
 bool CTutorial::TargetStillThere() const

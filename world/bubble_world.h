@@ -149,6 +149,7 @@ struct CBubbleWorld
     double mouseDelta; // input, cleared after every step
     uint8_t leftHeld, rightHeld;
     uint8_t dropRequested; // input, cleared after every step
+    uint8_t dropHeld;      // input: the drop key is down, and drops whenever a bubble is in
     uint8_t escapeDown;    // input: Escape went down in this level; its release pauses
     double angle;          // turns; 0 points up, growing clockwise
     double distance;

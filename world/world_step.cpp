@@ -70,7 +70,7 @@ uint32_t CBubbleWorld::Step(CRandomGenerator& rng, double dt)
 
 void CBubbleWorld::FindNextEvent(WorldEvent& ev)
 {
-    if ((state == kWorldPlay || state == kWorldTutorial) && queueCount > 0 && dropRequested &&
+    if ((state == kWorldPlay || state == kWorldTutorial) && queueCount > 0 && (dropRequested || dropHeld) &&
         queue[0].progress >= kFireReadyProgress)
         KeepEarliestHit(ev, kEventFire, 0, 0, 0);
     if (state == kWorldPlay && supply > queueCount)

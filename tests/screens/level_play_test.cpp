@@ -625,10 +625,21 @@ TEST_F(LevelPlay, KeysWithoutACharacterOfTheirOwnTurnAndDropAndAHeldDropKeyRepea
         X("keydown KP_Enter");
     }, 8000);
     script.Add("fired", [&](CBubbleWorld& w) { return w.supply == supply - 1; }, [](CBubbleWorld&) {});
-    // Still held: the keyboard's repeat drops the next bubble once it is in.
+    // Still held: the next bubble drops once it is in.
     script.Add("fired again", [&](CBubbleWorld& w) { return w.supply == supply - 2; },
-               [](CBubbleWorld&) {
+               [&](CBubbleWorld& w) {
                    X("keyup KP_Enter");
+                   // Shift as the drop key: the keyboard repeats no key-down for it.
+                   g_settings.fireKey = 306;
+                   g_settings.leftKey = 314;
+                   supply = w.supply;
+                   X("keydown Shift_L");
+               },
+               8000);
+    script.Add("Shift fired", [&](CBubbleWorld& w) { return w.supply == supply - 1; }, [](CBubbleWorld&) {});
+    script.Add("Shift held fired again", [&](CBubbleWorld& w) { return w.supply == supply - 2; },
+               [](CBubbleWorld&) {
+                   X("keyup Shift_L");
                    g_pause->answer = wxID_CANCEL;
                    SendInput(InputClose, nullptr);
                },
