@@ -104,8 +104,10 @@ void DrawWith(Drawing drawing, CBubbleWorld& world)
         world.Draw();
     else if (drawing == kQuadByQuad)
         DrawWorldQuadByQuad(world);
-    else
-        DrawWorldBackground(world);
+    else {
+        world.PlayPendingSounds();
+        world.DrawBackground();
+    }
 }
 
 void PrintMachine()

@@ -220,6 +220,8 @@ struct CBubbleWorld
     void LoadAssets(const PlaySession* session);
     void UnloadAssets();
     void Draw();
+    // Only the sky, as Draw draws it: the least that a frame of a level costs.
+    void DrawBackground();
     void DrawBubble(uint8_t colour, bool star, double x, double y, double scale);
     void DrawNumber(uint32_t number, double x, double y, double height);
     void PlayPendingSounds();

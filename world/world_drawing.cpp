@@ -97,20 +97,58 @@ QuadPlace QueuePlace(double progress)
     return QuadPlace{c, -s, s, c, c * arm, s * arm + pivot};
 }
 
+// The stage as the world layer sees it. Most of a large level lies off the
+// stage, and a quad wholly off it draws nothing: it is left out of the batch.
+struct WorldLayerView
+{
+    double cosine, sine; // of the layer's turn
+    double distance;
+    double halfWidth, halfHeight; // of the stage in units, a pixel or two to spare
+};
+
+double PixelsPerUnit()
+{
+    return double(int32_t(g_graphics->height * kViewPixelsPerHeight));
+}
+
+WorldLayerView WorldLayerSeen(const CBubbleWorld& world)
+{
+    double turn = world.angle * 2 * M_PI;
+    int32_t w = g_graphics->width, h = g_graphics->height;
+    double unit = PixelsPerUnit();
+    // The origin is at the whole pixel (w / 2, h / 2): the far side is the longer.
+    return WorldLayerView{std::cos(turn), std::sin(turn), world.distance, (w - w / 2 + 2) / unit,
+                          (h - h / 2 + 2) / unit};
+}
+
+// A quad of half-size `half` about (x, y), however turned, lies within 1.5 half-sizes.
+bool MayShow(const WorldLayerView& view, double x, double y, double half)
+{
+    double sx = view.cosine * x - view.sine * y;
+    double sy = view.sine * x + view.cosine * y - view.distance;
+    double reach = 1.5 * half;
+    return std::fabs(sx) <= view.halfWidth + reach && std::fabs(sy) <= view.halfHeight + reach;
+}
+
 void BatchWorldLayer(QuadBatch& batch, const CBubbleWorld& world)
 {
     const WorldAssets& a = world.assets;
+    WorldLayerView view = WorldLayerSeen(world);
     for (uint32_t i = 0; i < world.popCount; ++i) {
         const PopEffect& pop = world.pops[i];
-        BatchWorldBubble(batch, a, pop.colour, false, pop.x, pop.y, 1 - pop.age);
+        if (MayShow(view, pop.x, pop.y, kBubbleRadius))
+            BatchWorldBubble(batch, a, pop.colour, false, pop.x, pop.y, 1 - pop.age);
     }
     for (uint32_t i = 0; i < world.liveCount; ++i) {
         const CBubble* b = world.live[i];
-        BatchWorldBubble(batch, a, b->colour, b->hasStar, b->x, b->y, 1);
+        if (MayShow(view, b->x, b->y, kBubbleRadius))
+            BatchWorldBubble(batch, a, b->colour, b->hasStar, b->x, b->y, 1);
     }
     for (uint32_t i = 0; i < world.freedStarCount; ++i) {
         const FreedStar& star = world.freedStars[i];
         double r = (star.age + 1) * kFreedStarGrowth;
+        if (!MayShow(view, star.x, star.y, r))
+            continue;
         BatchColour(batch, 1, 1, 1, float(1 - star.age));
         BatchWholeQuad(batch, a.starRegion, PlaceAt(star.x, star.y, 1), -r, -r, r, r);
     }
@@ -119,32 +157,40 @@ void BatchWorldLayer(QuadBatch& batch, const CBubbleWorld& world)
                    kCentreHalfSize, kCentreHalfSize);
 }
 
-} // namespace
-
-void CBubbleWorld::Draw()
+// The modelview stack is at least 32 deep everywhere; the projection stack
+// may hold as few as two, too few for the nested layers.
+void PushPlayView()
 {
-    PlayPendingSounds();
-    QuadBatch& batch = g_quadBatch;
-    // The modelview stack is at least 32 deep everywhere; the projection
-    // stack may hold as few as two, too few for the nested layers.
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    int32_t w = g_graphics->width, h = g_graphics->height;
-    double scale = double(int32_t(h * kViewPixelsPerHeight));
-    glTranslated(w / 2, h / 2, 0);
+    double scale = PixelsPerUnit();
+    glTranslated(g_graphics->width / 2, g_graphics->height / 2, 0);
     glScaled(scale, scale, scale);
+}
 
-    // Each layer's quads are drawn before its matrix changes. The sky is
-    // opaque: blending it would only read back what it covers.
-    PushWorldLayer(*this);
+// Each layer's quads are drawn before its matrix changes. The sky is opaque:
+// blending it would only read back what it covers.
+void DrawSky(QuadBatch& batch, const CBubbleWorld& world)
+{
+    PushWorldLayer(world);
     BatchColour(batch, 1, 1, 1);
-    BatchQuad(batch, WholeTexture(assets.backgroundTexture), kInPlace, -kBackgroundHalfSize,
+    BatchQuad(batch, WholeTexture(world.assets.backgroundTexture), kInPlace, -kBackgroundHalfSize,
               -kBackgroundHalfSize, kBackgroundHalfSize, kBackgroundHalfSize, kBackgroundRepeats,
               kBackgroundRepeats, 0, 0);
     glDisable(GL_BLEND);
     FlushQuads(batch);
     glEnable(GL_BLEND);
     glPopMatrix();
+}
+
+} // namespace
+
+void CBubbleWorld::Draw()
+{
+    PlayPendingSounds();
+    QuadBatch& batch = g_quadBatch;
+    PushPlayView();
+    DrawSky(batch, *this);
 
     BatchColour(batch, 1, 1, 1);
     BatchQuad(batch, WholeTexture(assets.dispenserTexture), kInPlace, kDispenserX0, kDispenserY0,
@@ -162,6 +208,13 @@ void CBubbleWorld::Draw()
         if (queue[i].colour <= 12) // never past the colour table
             BatchBubble(batch, assets, queue[i].colour, false, QueuePlace(queue[i].progress));
     FlushQuads(batch);
+    glPopMatrix();
+}
+
+void CBubbleWorld::DrawBackground()
+{
+    PushPlayView();
+    DrawSky(g_quadBatch, *this);
     glPopMatrix();
 }
 

@@ -139,11 +139,3 @@ void DrawWorldQuadByQuad(CBubbleWorld& world)
     }
     glPopMatrix();
 }
-
-void DrawWorldBackground(CBubbleWorld& world)
-{
-    world.PlayPendingSounds();
-    PushView();
-    DrawBackground(world);
-    glPopMatrix();
-}

@@ -7,5 +7,3 @@
 struct CBubbleWorld;
 
 void DrawWorldQuadByQuad(CBubbleWorld& world);
-// Only what every frame costs at the least: the background of the world layer.
-void DrawWorldBackground(CBubbleWorld& world);
