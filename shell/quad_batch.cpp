@@ -77,7 +77,15 @@ void FlushQuads(QuadBatch& batch)
         glVertexPointer(2, GL_FLOAT, stride, &first->x);
         glTexCoordPointer(2, GL_FLOAT, stride, &first->u);
         glColorPointer(4, GL_FLOAT, stride, &first->r);
+        // Every quad has one colour: flat shading gives the same pixels
+        // without interpolating it across each one. A lone quad goes as
+        // DrawTexturedQuad draws it, on the renderer's path for rectangles.
+        bool flat = batch.count > 1;
+        if (flat)
+            glShadeModel(GL_FLAT);
         glDrawArrays(GL_QUADS, 0, GLsizei(batch.count * 4));
+        if (flat)
+            glShadeModel(GL_SMOOTH); // the game's shading everywhere else
         glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);

@@ -168,8 +168,9 @@ void PushPlayView()
     glScaled(scale, scale, scale);
 }
 
-// Each layer's quads are drawn before its matrix changes. The sky is opaque:
-// blending it would only read back what it covers.
+// Each layer's quads are drawn before its matrix changes. The sky is opaque
+// and untinted: blending it would only read back what it covers, and
+// tinting it in white would multiply every texel by one.
 void DrawSky(QuadBatch& batch, const CBubbleWorld& world)
 {
     PushWorldLayer(world);
@@ -178,7 +179,9 @@ void DrawSky(QuadBatch& batch, const CBubbleWorld& world)
               -kBackgroundHalfSize, kBackgroundHalfSize, kBackgroundHalfSize, kBackgroundRepeats,
               kBackgroundRepeats, 0, 0);
     glDisable(GL_BLEND);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     FlushQuads(batch);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_BLEND);
     glPopMatrix();
 }
