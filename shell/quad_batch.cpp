@@ -41,6 +41,7 @@ void BatchColour(QuadBatch& batch, float r, float g, float b, float a)
     batch.colour[1] = g;
     batch.colour[2] = b;
     batch.colour[3] = a;
+    batch.colourPending = 1;
 }
 
 void BatchQuad(QuadBatch& batch, const TextureRegion& region, const QuadPlace& place, double x0,
@@ -67,7 +68,8 @@ void BatchWholeQuad(QuadBatch& batch, const TextureRegion& region, const QuadPla
 
 void FlushQuads(QuadBatch& batch)
 {
-    if (batch.count > 0) {
+    bool drawing = batch.count > 0;
+    if (drawing) {
         const GLsizei stride = sizeof(BatchVertex);
         const BatchVertex* first = batch.vertices;
         glBindTexture(GL_TEXTURE_2D, batch.texture->name);
@@ -95,5 +97,7 @@ void FlushQuads(QuadBatch& batch)
     }
     // The colour array leaves the current colour undefined; quad by quad it
     // would be the last one set.
-    glColor4fv(batch.colour);
+    if (drawing || batch.colourPending)
+        glColor4fv(batch.colour);
+    batch.colourPending = 0;
 }

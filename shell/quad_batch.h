@@ -44,14 +44,15 @@ struct QuadBatch
     const TextureRecord* texture; // of the quads gathered so far
     uint32_t count;               // quads gathered
     float colour[4];              // the tint of quads added from now on
+    uint8_t colourPending;        // set since the last flush, which makes it current
     BatchVertex vertices[kBatchQuads * 4];
 };
 
 // The one batch of the GUI thread; every screen draws through it.
 extern QuadBatch g_quadBatch;
 
-// Like glColor: tints the quads added after it, and is the current colour
-// once the batch is flushed.
+// Like glColor: tints the quads added after it, and becomes the current
+// colour when the batch is next flushed.
 void BatchColour(QuadBatch& batch, float r, float g, float b, float a = 1);
 
 // DrawTexturedQuad's rectangle and texture window, placed by `place`: the
@@ -63,6 +64,7 @@ void BatchQuad(QuadBatch& batch, const TextureRegion& region, const QuadPlace& p
 void BatchWholeQuad(QuadBatch& batch, const TextureRegion& region, const QuadPlace& place,
                     double x0, double y0, double x1, double y1);
 
-// Draws what was gathered with the current matrices, leaves texture 0 bound
-// and the batch's colour current. Call it before changing a matrix.
+// Draws what was gathered with the current matrices and leaves texture 0
+// bound and the last colour set current, as drawing quad by quad would.
+// Call it before changing a matrix.
 void FlushQuads(QuadBatch& batch);
