@@ -7,6 +7,7 @@
 #include "screens/screen_drawing.h"
 #include "screens/celebration_loop.h"
 #include "shell/graphics.h"
+#include "shell/quad_batch.h"
 #include "shell/textures.h"
 #include "world/play_session.h"
 
@@ -59,14 +60,18 @@ void CLevelCompleteScreen::Draw()
 {
     PushCentredView(ShorterStageSide() / 2.0);
     glClear(GL_COLOR_BUFFER_BIT);
-    // The rain first: the sign and the texts lie over it.
+    // The rain first, in one batch: the sign and the texts lie over it.
+    QuadBatch& batch = g_quadBatch;
+    TextureRegion bubble = WholeTexture(bubbleTexture);
     for (uint32_t i = 0; i < bubbleCount; ++i)
     {
         const FallingBubble& b = bubbles[i];
-        glColor3fv(g_bubbleColours[b.colour + 1]);
-        DrawWholeTexture(bubbleTexture, b.x - kRainRadius, b.y - kRainRadius, b.x + kRainRadius,
-                         b.y + kRainRadius);
+        const float* tint = g_bubbleColours[b.colour + 1];
+        BatchColour(batch, tint[0], tint[1], tint[2]);
+        BatchWholeQuad(batch, bubble, kInPlace, b.x - kRainRadius, b.y - kRainRadius, b.x + kRainRadius,
+                       b.y + kRainRadius);
     }
+    FlushQuads(batch);
     glColor3f(1, 1, 1);
     DrawLevelTitle(level, 0, kTitleY, kTitleSize);
     DrawWholeTexture(completedTexture, -kCompletedHalfWidth, kCompletedBottom, kCompletedHalfWidth,

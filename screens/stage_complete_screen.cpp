@@ -6,7 +6,8 @@
 
 #include "screens/screen_drawing.h"
 #include "screens/celebration_loop.h"
-#include "shell/textures.h"
+#include "shell/quad_batch.h"
+#include "shell/texture_atlas.h"
 #include "world/play_session.h"
 
 namespace {
@@ -29,6 +30,11 @@ void CStageCompleteScreen::Load(uint32_t stage)
     // Column 0 of "stages" is the tutorial's picture.
     LoadColumnTexture("stages", int(stage + 1) * 256, 128, stageImage, stageTexture);
     LoadTexture("text_completed", captionImage, captionTexture);
+    const RGBABitmap* sparks[] = {bubbleImage, starImage};
+    TextureRegion regions[2];
+    BuildAtlas(sparkAtlas, sparks, 2, regions);
+    bubbleRegion = regions[0];
+    starRegion = regions[1];
 }
 
 void CStageCompleteScreen::Unload()
@@ -37,6 +43,8 @@ void CStageCompleteScreen::Unload()
     FreeTexture(starImage, starTexture);
     FreeTexture(stageImage, stageTexture);
     FreeTexture(captionImage, captionTexture);
+    FreeAtlas(sparkAtlas);
+    bubbleRegion = starRegion = TextureRegion{};
 }
 
 void CStageCompleteScreen::Draw()
@@ -53,17 +61,20 @@ void CStageCompleteScreen::Draw()
         glColor4d(1, 1, 1, captionAlpha);
         DrawWholeTexture(captionTexture, -kCaptionHalfWidth, kCaptionBottom, kCaptionHalfWidth, kCaptionTop);
     }
-    // Rockets are not drawn: their trails show them.
+    // Rockets are not drawn: their trails show them. Bursts and sparks
+    // overlap in no particular order, so they share one texture and one batch.
+    QuadBatch& batch = g_quadBatch;
     for (uint32_t i = 0; i < particleCount; ++i)
     {
         const FireworkParticle& p = particles[i];
         if (p.colour)
-            glColor4d(p.colour[0], p.colour[1], p.colour[2], 1 - p.age);
+            BatchColour(batch, float(p.colour[0]), float(p.colour[1]), float(p.colour[2]), float(1 - p.age));
         else
-            glColor4d(1, 1, 1, kTrailAlpha * (1 - p.age));
-        DrawWholeTexture(p.colour ? bubbleTexture : starTexture, p.x - kSparkHalfSize, p.y - kSparkHalfSize,
-                         p.x + kSparkHalfSize, p.y + kSparkHalfSize);
+            BatchColour(batch, 1, 1, 1, float(kTrailAlpha * (1 - p.age)));
+        BatchWholeQuad(batch, p.colour ? bubbleRegion : starRegion, kInPlace, p.x - kSparkHalfSize,
+                       p.y - kSparkHalfSize, p.x + kSparkHalfSize, p.y + kSparkHalfSize);
     }
+    FlushQuads(batch);
     glColor4d(1, 1, 1, 1);
     PopView();
 }

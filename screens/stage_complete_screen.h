@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "shell/texture_atlas.h"
+
 struct CRandomGenerator;
 struct PlaySession;
 struct RGBABitmap;
@@ -62,6 +64,9 @@ struct CStageCompleteScreen
     TextureRecord* stageTexture;
     RGBABitmap* captionImage;
     TextureRecord* captionTexture;
+    TextureAtlas sparkAtlas; // bubble and star side by side: the particles are one draw
+    TextureRegion bubbleRegion;
+    TextureRegion starRegion;
     uint32_t rocketCount;
     FireworkRocket rockets[kMaxRockets]; // in no particular order
     uint32_t particleCount;

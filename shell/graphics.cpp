@@ -10,6 +10,7 @@
 #include "platform/win_cursor.h"
 #include "shell/display_mode.h"
 #include "shell/game_window.h"
+#include "shell/vertical_sync.h"
 
 CGameGraphics* g_graphics = nullptr;
 std::list<InputHandler> g_inputHandlers;
@@ -97,6 +98,8 @@ void InitGraphics()
     g->height = size.y;
     g->stage->MakeCurrent();
     SetGameGLState(g->width, g->height);
+    // A real display shows one frame per refresh; more are drawn for nothing.
+    RequestVerticalSync();
     g->active = 1;
 }
 

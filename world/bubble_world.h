@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "shell/texture_atlas.h"
 #include "world/broad_phase.h"
 #include "world/circle_timing.h"
 #include "world/random_generator.h"
@@ -130,6 +131,11 @@ struct WorldAssets
     TextureRecord* dispenserTexture;
     RGBABitmap* digitsImage;
     TextureRecord* digitsTexture;
+    // Bubble, star and centre in one texture: the world layer is one draw.
+    TextureAtlas atlas;
+    TextureRegion bubbleRegion;
+    TextureRegion starRegion;
+    TextureRegion centreRegion;
     CSoundData* bounceSound;
     CSoundData* fireSound;
     CSoundData* popSound;
@@ -216,6 +222,8 @@ struct CBubbleWorld
     void LoadAssets(const PlaySession* session);
     void UnloadAssets();
     void Draw();
+    // Only the sky, as Draw draws it: the least that a frame of a level costs.
+    void DrawBackground();
     void DrawBubble(uint8_t colour, bool star, double x, double y, double scale);
     void DrawNumber(uint32_t number, double x, double y, double height);
     void PlayPendingSounds();

@@ -5,6 +5,7 @@
 #include "audio/sound_data.h"
 #include "shell/images.h"
 #include "shell/mouse.h"
+#include "shell/texture_atlas.h"
 #include "shell/textures.h"
 #include "world/bubble_world.h"
 #include "world/play_session.h"
@@ -50,6 +51,12 @@ void CBubbleWorld::LoadAssets(const PlaySession* session)
     LoadPicture(LoadImageRGBA("center"), true, &a.centreImage, &a.centreTexture);
     LoadPicture(LoadImageRGBA("dispenser"), true, &a.dispenserImage, &a.dispenserTexture);
     LoadPicture(LoadImageRGBA("text_numbers"), true, &a.digitsImage, &a.digitsTexture);
+    const RGBABitmap* layer[] = {a.bubbleImage, a.starImage, a.centreImage};
+    TextureRegion regions[3];
+    BuildAtlas(a.atlas, layer, 3, regions);
+    a.bubbleRegion = regions[0];
+    a.starRegion = regions[1];
+    a.centreRegion = regions[2];
     a.bounceSound = LoadSoundResource("bounce");
     a.fireSound = LoadSoundResource("fire");
     a.popSound = LoadSoundResource("pop");
@@ -65,6 +72,8 @@ void CBubbleWorld::UnloadAssets()
     FreePicture(&a.centreImage, &a.centreTexture);
     FreePicture(&a.dispenserImage, &a.dispenserTexture);
     FreePicture(&a.digitsImage, &a.digitsTexture);
+    FreeAtlas(a.atlas);
+    a.bubbleRegion = a.starRegion = a.centreRegion = TextureRegion{};
     ReleaseSound(&a.bounceSound);
     ReleaseSound(&a.fireSound);
     ReleaseSound(&a.popSound);

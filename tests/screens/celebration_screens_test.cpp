@@ -100,7 +100,7 @@ void RunFireworks(PlaySession& session, const std::function<bool(CStageCompleteS
 {
     size_t handlers = g_inputHandlers.size();
     ScreenPlayer<CStageCompleteScreen> player(CStageCompleteScreen::OnInput, [&](CStageCompleteScreen& s, int tick) {
-        player.Hold({s.bubbleTexture, s.starTexture, s.stageTexture, s.captionTexture});
+        player.Hold({s.bubbleTexture, s.starTexture, s.stageTexture, s.captionTexture, s.sparkAtlas.texture});
         EXPECT_EQ(g_graphics->hideCount, 1);
         return act(s, tick);
     });

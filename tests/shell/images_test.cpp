@@ -8,6 +8,8 @@
 #include <wx/glcanvas.h>
 
 #include "shell/images.h"
+#include "shell/quad_batch.h"
+#include "shell/texture_atlas.h"
 #include "shell/textures.h"
 #include "tests/support/gui_test_support.h"
 
@@ -395,6 +397,38 @@ TEST_F(TextureTest, EmptyTexturesDrawNothingAndTouchNoState)
     TextureRecord* both[] = {empty, nullptr, other};
     DeleteTextures(both, 3);
     DeleteTextures(nullptr, 3);
+}
+
+// Magnified four times, the picture's edge pixels blend with the texels
+// across the edge: in the atlas those must be its own wrapped round, not
+// its neighbour's nor the empty space between.
+TEST_F(TextureTest, APictureInAnAtlasLooksAsFromItsOwnTexture)
+{
+    Bitmap quad(LoadImageRGBA("quad"));
+    Bitmap rgb(LoadImageRGBA("rgb"));
+    TextureRecord* own = CreateTexture(quad.p, true);
+    DrawTexturedQuad(own, 0, 0, 16, 8, 1, 1, 0, 0);
+    std::vector<Pixel> alone = Read(0, 0, 16, 8);
+    DeleteTextures(&own, 1);
+
+    TextureAtlas atlas;
+    const RGBABitmap* pictures[] = {rgb.p, nullptr, quad.p};
+    TextureRegion regions[3];
+    BuildAtlas(atlas, pictures, 3, regions);
+    EXPECT_EQ(regions[1].texture, nullptr) << "a missing picture draws nothing";
+    glClear(GL_COLOR_BUFFER_BIT);
+    BatchColour(g_quadBatch, 1, 1, 1);
+    BatchWholeQuad(g_quadBatch, regions[2], kInPlace, 0, 0, 16, 8);
+    FlushQuads(g_quadBatch);
+    std::vector<Pixel> inAtlas = Read(0, 0, 16, 8);
+    for (size_t i = 0; i < alone.size(); ++i) {
+        // The window's corners lie elsewhere in the texture: a blend may round the other way.
+        EXPECT_NEAR(inAtlas[i].r, alone[i].r, 1) << i % 16 << "," << i / 16;
+        EXPECT_NEAR(inAtlas[i].g, alone[i].g, 1) << i % 16 << "," << i / 16;
+        EXPECT_NEAR(inAtlas[i].b, alone[i].b, 1) << i % 16 << "," << i / 16;
+    }
+    FreeAtlas(atlas);
+    EXPECT_EQ(atlas.texture, nullptr);
 }
 
 TEST_F(TextureTest, StripFramesBecomeTexturesAndExtraEntriesStayEmpty)
