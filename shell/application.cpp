@@ -107,10 +107,14 @@ void CTamberApplication::FollowFocus()
     using Clock = std::chrono::steady_clock;
     if (ProgramHasFocus()) {
         g_focusLost = false;
+        if (g_graphics)
+            g_graphics->focusSeen = 1;
         wxApp::SetActive(true, nullptr);
         return;
     }
-    if (!IsActive())
+    // A window manager may take its time to hand a new game window the
+    // focus: until the window has had it, there is nothing to lose.
+    if (!IsActive() || !g_graphics || !g_graphics->focusSeen)
         return;
     if (!g_focusLost) {
         g_focusLost = true;

@@ -24,6 +24,7 @@ struct CGameGraphics
     uint32_t clampedTotal;   // ms, sum of the frame gaps clamped to 1000
     double averageFrameTime; // ms
     uint8_t active;          // in front, game display mode entered
+    uint8_t focusSeen;       // the window has had the focus since it opened
     uint8_t quitRequested;
     CGameFrame* frame;
     CGameStage* stage;

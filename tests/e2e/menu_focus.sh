@@ -62,10 +62,16 @@ colours() {
     /usr/bin/convert "$E2E_HOME/area.png" -crop "$3x$4+$1+$2" +repage -format "%k" info:
 }
 
+# A window manager slow to hand the focus to the new game (stopped here for
+# two seconds) must not make the game step aside before it ever had it.
+kill -STOP "$E2E_WM"
 "$game" >"$E2E_HOME/game.out" 2>"$E2E_HOME/game.err" & E2E_GAME=$!
-wait_menu "no title menu"
+sleep 2
+kill -CONT "$E2E_WM"
+wait_menu "no title menu with the keyboard after a slow start"
 title=$MENU_ID title_size="$MENU_W $MENU_H"
 frame=$(e2e_wait_window Skylume 5) || e2e_fail "no game window"
+frame_state | grep -q _NET_WM_STATE_HIDDEN && e2e_fail "the game started minimised"
 
 # The title menu; back through the taskbar, which activates the frame.
 switch_away "title menu"
