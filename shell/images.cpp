@@ -10,19 +10,6 @@
 
 namespace {
 
-RGBABitmap* AllocateBitmap(int width, int height)
-{
-    size_t pixels = size_t(width) * size_t(height) * 4;
-    auto* bitmap = static_cast<RGBABitmap*>(std::malloc(sizeof(RGBABitmap) + pixels));
-    if (!bitmap)
-        return nullptr;
-    bitmap->height = height;
-    bitmap->width = width;
-    bitmap->pitch = width * 4;
-    bitmap->data = reinterpret_cast<uint8_t*>(bitmap + 1);
-    return bitmap;
-}
-
 wxBitmap ToBitmap(const wxImage& image)
 {
     return image.IsOk() ? wxBitmap(image) : wxBitmap();
@@ -72,12 +59,25 @@ wxBitmap LoadBitmapFitted(const char* name, int maxWidth, int maxHeight)
     return ToBitmap(ResampleImage(image, fitted, int(width), int(height)));
 }
 
+RGBABitmap* AllocateRGBABitmap(int width, int height, bool cleared)
+{
+    size_t size = sizeof(RGBABitmap) + size_t(width) * size_t(height) * 4;
+    auto* bitmap = static_cast<RGBABitmap*>(cleared ? std::calloc(1, size) : std::malloc(size));
+    if (!bitmap)
+        return nullptr;
+    bitmap->height = height;
+    bitmap->width = width;
+    bitmap->pitch = width * 4;
+    bitmap->data = reinterpret_cast<uint8_t*>(bitmap + 1);
+    return bitmap;
+}
+
 RGBABitmap* CopyImageToRGBA(const wxImage& image, int x, int y, int width, int height)
 {
     if (!image.IsOk() || width <= 0 || height <= 0 || x < 0 || y < 0
         || int64_t(x) + width > image.GetWidth() || int64_t(y) + height > image.GetHeight())
         return nullptr;
-    RGBABitmap* bitmap = AllocateBitmap(width, height);
+    RGBABitmap* bitmap = AllocateRGBABitmap(width, height, false);
     if (!bitmap)
         return nullptr;
     const unsigned char* rgb = image.GetData();

@@ -42,6 +42,9 @@ wxImage& ResampleImage(const wxImage& source, wxImage& result, int width, int he
 // The rectangle with its top-left pixel at (x, y), y downward, flipped
 // bottom-up. Null when it does not lie inside the image or is empty.
 RGBABitmap* CopyImageToRGBA(const wxImage& image, int x, int y, int width, int height);
+// One block for the record and its pixels, freed with free(); the pixels are
+// left as they come, or all zero (transparent black) when cleared.
+RGBABitmap* AllocateRGBABitmap(int width, int height, bool cleared);
 RGBABitmap* LoadImageRGBA(const char* name);
 // The 256-pixel-wide column from pixel column x, rows 0 to height - 1 from the
 // top; null when the picture does not load or the column leaves it.

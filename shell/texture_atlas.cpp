@@ -19,20 +19,6 @@ int PowerOfTwoAtLeast(int n)
     return side;
 }
 
-// A cleared block: what lies between the pictures is transparent.
-RGBABitmap* AllocateClearBitmap(int width, int height)
-{
-    size_t pixels = size_t(width) * size_t(height) * 4;
-    auto* bitmap = static_cast<RGBABitmap*>(std::calloc(1, sizeof(RGBABitmap) + pixels));
-    if (!bitmap)
-        return nullptr;
-    bitmap->height = height;
-    bitmap->width = width;
-    bitmap->pitch = width * 4;
-    bitmap->data = reinterpret_cast<uint8_t*>(bitmap + 1);
-    return bitmap;
-}
-
 bool IsPicture(const RGBABitmap* picture)
 {
     return picture && picture->width > 0 && picture->height > 0;
@@ -77,7 +63,8 @@ void BuildAtlas(TextureAtlas& atlas, const RGBABitmap* const* pictures, uint32_t
         return;
     width = PowerOfTwoAtLeast(width);
     height = PowerOfTwoAtLeast(height);
-    atlas.image = AllocateClearBitmap(width, height);
+    // Cleared: what lies between the pictures is transparent.
+    atlas.image = AllocateRGBABitmap(width, height, true);
     if (!atlas.image)
         return;
     int x = kBorder;
