@@ -8,16 +8,7 @@
 # switches: the game runs in a stored 1024x768 mode.
 . "$(dirname "$0")/session.sh"
 game=$1 probe=$2
-e2e_start_display "${3:-}"
-desktop=$(e2e_screen_size)
-if [ "${3:-}" = modes ]; then
-    e2e_accept_terms '[Display]' Index=0 Top=0 Left=0 Width=1280 Height=720 \
-        GameWidth=1024 GameHeight=768 Depth=32
-    screen=1024x768 shot=modes-
-else
-    e2e_accept_terms
-    screen=$desktop shot=
-fi
+e2e_start_game_display "${3:-}"
 width=${screen%x*} height=${screen#*x}
 
 # Waits for a menu with the keyboard; sets MENU_ID, MENU_X, MENU_Y, MENU_W, MENU_H.

@@ -6,17 +6,8 @@
 # switches: the game runs in a stored 1024x768 mode.
 . "$(dirname "$0")/session.sh"
 game=$1
-e2e_start_display "${2:-}"
+e2e_start_game_display "${2:-}"
 conf=$XDG_CONFIG_HOME/skylume/skylume.conf
-desktop=$(e2e_screen_size)
-if [ "${2:-}" = modes ]; then
-    e2e_accept_terms '[Display]' Index=0 Top=0 Left=0 Width=1280 Height=720 \
-        GameWidth=1024 GameHeight=768 Depth=32
-    screen=1024x768 shot=modes-
-else
-    e2e_accept_terms
-    screen=$desktop shot=
-fi
 
 start_game() {
     "$game" >"$E2E_HOME/game.out" 2>"$E2E_HOME/game.err" & E2E_GAME=$!

@@ -71,6 +71,23 @@ e2e_accept_terms() {
     for line in "$@"; do echo "$line" >>"$XDG_CONFIG_HOME/skylume/skylume.conf"; done
 }
 
+# Starts the display and stores accepted terms. With $1 = "modes" the display
+# really switches: the game runs in a stored 1024x768 mode. Sets desktop (the
+# screen's size before the game), screen (the game's) and shot (a prefix for
+# screenshot names).
+e2e_start_game_display() {
+    e2e_start_display "$1"
+    desktop=$(e2e_screen_size)
+    if [ "$1" = modes ]; then
+        e2e_accept_terms '[Display]' Index=0 Top=0 Left=0 Width=1280 Height=720 \
+            GameWidth=1024 GameHeight=768 Depth=32
+        screen=1024x768 shot=modes-
+    else
+        e2e_accept_terms
+        screen=$desktop shot=
+    fi
+}
+
 # Waits up to $2 seconds (default 10) for the line $1 in the file $E2E_LOG.
 e2e_expect() {
     for _ in $(seq $(( ${2:-10} * 10 ))); do

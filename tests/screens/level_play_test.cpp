@@ -514,9 +514,15 @@ std::function<bool(CBubbleWorld&)> After(int ms)
     };
 }
 
-void X(const char* command)
+// The next bubble is in the dropper, ready to fire.
+bool Loaded(CBubbleWorld& w)
 {
-    std::string line = std::string("xdotool ") + command;
+    return w.queueCount > 0 && w.queue[0].progress >= 0.99;
+}
+
+void X(const std::string& command)
+{
+    std::string line = "xdotool " + command;
     ASSERT_EQ(std::system(line.c_str()), 0) << line;
 }
 
@@ -530,6 +536,26 @@ struct LevelPlay : Screens
     {
         g_seedCounter = 4242;
         session.speed = 1;
+    }
+
+    // Holds the key `right` for 0.4 s, then `left`: the dropper turns
+    // clockwise, then back. `angle` must outlive the script.
+    void AddTurns(const std::string& right, const std::string& left, double& angle)
+    {
+        script.Add("hold " + right, Always, [&angle, right](CBubbleWorld& w) {
+            angle = w.angle;
+            X("keydown " + right);
+        });
+        script.Add("hold " + left, After(400), [&angle, right, left](CBubbleWorld& w) {
+            X("keyup " + right);
+            EXPECT_GT(w.angle, angle + 0.01) << right << " turns clockwise";
+            angle = w.angle;
+            X("keydown " + left);
+        });
+        script.Add("release " + left, After(400), [&angle, left](CBubbleWorld& w) {
+            X("keyup " + left);
+            EXPECT_LT(w.angle, angle - 0.01) << left << " turns back";
+        });
     }
 
     bool Play()
@@ -552,20 +578,7 @@ TEST_F(LevelPlay, RealKeysAndMouseTurnTheDropperTheDropKeyFiresAndEscapeAborts)
     g_pause->answer = wxID_CANCEL;
     g_pause->whileShown = [&] { clockAtPause = RunningWorld()->clock; };
 
-    script.Add("hold right", Always, [&](CBubbleWorld& w) {
-        angle = w.angle;
-        X("keydown Right");
-    });
-    script.Add("release right", After(400), [&](CBubbleWorld& w) {
-        X("keyup Right");
-        EXPECT_GT(w.angle, angle + 0.01) << "right turns clockwise";
-        angle = w.angle;
-        X("keydown Left");
-    });
-    script.Add("release left", After(400), [&](CBubbleWorld& w) {
-        X("keyup Left");
-        EXPECT_LT(w.angle, angle - 0.01) << "left turns back";
-    });
+    AddTurns("Right", "Left", angle);
     script.Add("settle", After(100), [&](CBubbleWorld& w) {
         EXPECT_EQ(w.leftHeld + w.rightHeld, 0);
         angle = w.angle;
@@ -573,7 +586,7 @@ TEST_F(LevelPlay, RealKeysAndMouseTurnTheDropperTheDropKeyFiresAndEscapeAborts)
     });
     script.Add("mouse turns", [&](CBubbleWorld& w) { return w.angle > angle + 0.003; },
                [](CBubbleWorld&) {});
-    script.Add("loaded", [](CBubbleWorld& w) { return w.queueCount > 0 && w.queue[0].progress >= 0.99; },
+    script.Add("loaded", Loaded,
                [&](CBubbleWorld& w) {
                    supply = w.supply;
                    X("key space");
@@ -605,22 +618,8 @@ TEST_F(LevelPlay, KeysWithoutACharacterOfTheirOwnTurnAndDropAndAHeldDropKeyRepea
     g_settings.rightKey = 344;
     double angle = 0;
     uint32_t supply = 0;
-    auto loaded = [](CBubbleWorld& w) { return w.queueCount > 0 && w.queue[0].progress >= 0.99; };
-    script.Add("hold F5", Always, [&](CBubbleWorld& w) {
-        angle = w.angle;
-        X("keydown F5");
-    });
-    script.Add("hold Shift", After(400), [&](CBubbleWorld& w) {
-        X("keyup F5");
-        EXPECT_GT(w.angle, angle + 0.01) << "F5 turns right";
-        angle = w.angle;
-        X("keydown Shift_L");
-    });
-    script.Add("release Shift", After(400), [&](CBubbleWorld& w) {
-        X("keyup Shift_L");
-        EXPECT_LT(w.angle, angle - 0.01) << "Shift turns left";
-    });
-    script.Add("loaded", loaded, [&](CBubbleWorld& w) {
+    AddTurns("F5", "Shift_L", angle);
+    script.Add("loaded", Loaded, [&](CBubbleWorld& w) {
         supply = w.supply;
         X("keydown KP_Enter");
     }, 8000);
