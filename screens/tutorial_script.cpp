@@ -185,11 +185,8 @@ void CTutorial::UpdateStep()
     step = n;
     LoadStepText();
     // The key or click that ended the step neither turns nor drops.
-    world.mouseDelta = 0;
-    world.leftHeld = 0;
-    world.rightHeld = 0;
+    DropHeldInput(world);
     world.dropRequested = 0;
-    world.dropHeld = 0;
 }
 
 bool CTutorial::TargetStillThere() const
