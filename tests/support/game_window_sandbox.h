@@ -26,6 +26,9 @@ public:
         g->frame->SetSize(0, 0, width, height);
         g->frame->Show();
         g->stage->SetFocus();
+        // A loaded machine's window manager may map the frame late, and a
+        // menu shown before then loses the focus to it.
+        PumpUntil([g] { return g->frame->IsActive(); }, 5000);
         PumpEvents(100);
         wxPoint origin = g->stage->ClientToScreen(wxPoint(0, 0));
         g->stageX = origin.x;
