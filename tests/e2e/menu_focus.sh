@@ -38,6 +38,12 @@ expect_back() {
     wait_menu "$1: no menu with the keyboard"
     [ "$MENU_ID" = "$2" ] || e2e_fail "$1: another menu came back"
     kill "$other"
+    # The window manager may give the menu back the keys before the game has
+    # seen the focus and run its curtain and mode switch.
+    for _ in $(seq 100); do
+        [ "$(e2e_screen_size)" = "$screen" ] && break
+        sleep 0.1
+    done
     [ "$(e2e_screen_size)" = "$screen" ] || e2e_fail "$1: the game runs at $(e2e_screen_size)"
     xwininfo -id "$frame" | grep -q "Width: $width" && xwininfo -id "$frame" | grep -q "Height: $height" \
         || e2e_fail "$1: the frame is $(xwininfo -id "$frame" | grep -E 'Width|Height' | tr -s ' \n' ' ')"
