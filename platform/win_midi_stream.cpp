@@ -230,11 +230,14 @@ bool OpenOutput(MidiStreamDevice& device)
         g_manualDevice = &device;
         return true;
     }
-    // The sound font loads before a capture starts its clock.
-    if (device.backend == AudioBackend::None || !AcquireMidiSynth(&device))
+    if (device.backend == AudioBackend::None)
         return false;
-    if (device.backend == AudioBackend::Devices && !OpenAlsaOutput(device.alsa, 2)) {
-        ReleaseMidiSynth(&device);
+    // Without a sound card the sound font is never loaded; with a capture it
+    // loads before the capture starts its clock.
+    if (device.backend == AudioBackend::Devices && !OpenAlsaOutput(device.alsa, 2))
+        return false;
+    if (!AcquireMidiSynth(&device)) {
+        CloseAlsaOutput(device.alsa);
         return false;
     }
     if (device.backend == AudioBackend::Capture) {
