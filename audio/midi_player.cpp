@@ -36,30 +36,55 @@ uint32_t StreamEvent(const MidiEvent& event)
     return ShortMessage(event);
 }
 
-bool IsProgramChange(const MidiEvent& event)
-{
-    return (event.status & 0xF0) == 0xC0;
-}
-
 // A reopened stream starts at the device's default tempo on a reset
-// synthesizer: put back the tempo first, then the instruments, then each
-// channel's controllers and bend, as the song had them before the cursor.
-void WriteSongSetup(const CMusicData& music, size_t cursor, uint8_t* buffer, uint32_t& used)
+// synthesizer: put back the tempo first, then each channel's instrument,
+// controllers and bend, as the song had them at the cursor.
+void WriteSongSetup(const CMusicData& music, size_t cursor, uint8_t lapsBefore, uint8_t* buffer,
+                    uint32_t& used)
 {
     MidiSongSetup setup;
     ClearSongSetup(setup);
+    for (uint8_t lap = 0; lap < lapsBefore; ++lap)
+        for (const MidiEvent& event : music.events)
+            TrackSongSetup(setup, event);
     for (size_t i = 0; i < cursor; ++i)
         TrackSongSetup(setup, music.events[i]);
     if (setup.tempo != 0)
         PutRecord(buffer, used, 0, static_cast<uint32_t>(MEVT_TEMPO) << 24 | setup.tempo);
-    for (size_t i = 0; i < cursor && HasRoom(used); ++i)
-        if (IsProgramChange(music.events[i]))
-            PutRecord(buffer, used, 0, ShortMessage(music.events[i]));
     uint32_t messages[kMaxSetupMessages];
     uint32_t count = ChannelSetupMessages(setup, messages);
-    for (uint32_t m = 0; m < count && HasRoom(used); ++m)
+    for (uint32_t m = 0; m < count; ++m)
         PutRecord(buffer, used, 0, messages[m]);
 }
+
+// Writes the events of the quarter note that the position lies in, as many
+// as fit, and the end record. A buffer that fills up closes at its last
+// event and the next goes on from there: nothing is dropped or late.
+void WriteQuarter(CMidiPlayer& player, uint8_t* buffer, uint32_t& used)
+{
+    const CMusicData* music = player.music;
+    size_t count = music ? music->events.size() : 0;
+    size_t& cursor = player.cursor;
+    uint32_t& position = player.position;
+    uint32_t end = position - position % kStreamTicksPerQuarter + kStreamTicksPerQuarter;
+    auto inQuarter = [&] { return cursor < count && music->events[cursor].time < end; };
+    for (; HasRoom(used) && inQuarter(); ++cursor) {
+        const MidiEvent& event = music->events[cursor];
+        if (event.time >= position) {
+            PutRecord(buffer, used, event.time - position, StreamEvent(event));
+            position = event.time;
+        }
+    }
+    if (inQuarter()) {
+        PutRecord(buffer, used, 0, kEndOfQuarterEvent);
+        return;
+    }
+    PutRecord(buffer, used, end - position, kEndOfQuarterEvent);
+    position = end;
+}
+
+static_assert((1 + kMaxSetupMessages) * kRecordBytes + kRoomNeeded <= kStreamBufferBytes,
+              "the setup and the song's next event fit into one buffer");
 
 } // namespace
 
@@ -72,6 +97,7 @@ bool CMidiPlayer::Init()
     active = 0;
     stopping = 0;
     resendPrograms = 0;
+    lapsBefore = 0;
     queuedBuffers = 0;
     stream = nullptr;
     nextBuffer = 0;
@@ -92,6 +118,7 @@ void CMidiPlayer::SetMusic(CMusicData* newMusic, uint32_t newFlags)
     music = newMusic;
     flags = newFlags;
     cursor = 0;
+    lapsBefore = 0;
 }
 
 void CMidiPlayer::Start()
@@ -162,25 +189,17 @@ void CMidiPlayer::FillAndQueue()
     uint32_t used = 0;
     size_t count = music ? music->events.size() : 0;
     if (resendPrograms && music && cursor < count)
-        WriteSongSetup(*music, cursor, buffer, used);
+        WriteSongSetup(*music, cursor, lapsBefore, buffer, used);
     resendPrograms = 0;
 
-    uint32_t end = position + kStreamTicksPerQuarter;
-    while (HasRoom(used) && music && cursor < count && music->events[cursor].time < end) {
-        const MidiEvent& event = music->events[cursor];
-        if (event.time >= position) {
-            PutRecord(buffer, used, event.time - position, StreamEvent(event));
-            position = event.time;
-        }
-        cursor += 1;
-    }
-    PutRecord(buffer, used, end - position, kEndOfQuarterEvent);
-    position = end;
+    WriteQuarter(*this, buffer, used);
 
     if (music && cursor >= count) {
         cursor = 0;
         if (flags & SOUND_LOOP) {
             position = 0;
+            if (lapsBefore < 2)
+                lapsBefore += 1;
         } else {
             music->Release();
             music = nullptr;

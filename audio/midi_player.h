@@ -1,6 +1,7 @@
 // Plays the music on the MIDI stream device one quarter note per buffer:
 // each of two buffers holds the events of 192 ticks and ends with a no-op
-// that carries it to the quarter note's end. Sound thread only.
+// that carries it to the quarter note's end. A quarter too full for one
+// buffer goes on in the next. Sound thread only.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +24,9 @@ struct CMidiPlayer
     uint8_t active;
     uint8_t stopping;
     uint8_t resendPrograms; // just (re)opened: send the song's setup before the cursor first
+    // Whole laps of a looping song played before the cursor's, counted to 2:
+    // further laps leave the same setup as the second.
+    uint8_t lapsBefore;
     uint32_t queuedBuffers;
     HMIDISTRM stream;
     MIDIHDR headers[kStreamBuffers];

@@ -11,6 +11,8 @@ constexpr bool kResetByResetAll[kKeptControllers] = {true, false, false, true, t
 
 enum : uint8_t
 {
+    kBankSelect = 0,
+    kBankSelectFine = 32,
     kDataEntry = 6,
     kDataEntryFine = 38,
     kNrpnFine = 98,
@@ -52,6 +54,8 @@ void TrackController(MidiChannelSetup& channel, uint8_t controller, uint8_t valu
         return;
     }
     switch (controller) {
+    case kBankSelect: channel.bank[0] = value; break;
+    case kBankSelectFine: channel.bank[1] = value; break;
     case kRpnCoarse: channel.rpn[0] = value; channel.nrpnSelected = 0; break;
     case kRpnFine: channel.rpn[1] = value; channel.nrpnSelected = 0; break;
     case kNrpnCoarse: channel.nrpn[0] = value; channel.nrpnSelected = 1; break;
@@ -88,8 +92,22 @@ void PutSelection(MessageList& list, uint32_t channel, uint8_t coarse, uint8_t f
     PutController(list, channel, fine, values[1]);
 }
 
+// A bank select takes effect at the next program change: the program goes
+// with the bank it found, and a bank given since follows it.
+void PutInstrument(MessageList& list, uint32_t channel, const MidiChannelSetup& setup)
+{
+    PutSelection(list, channel, kBankSelect, kBankSelectFine, setup.programBank);
+    if (setup.program != kNotSet)
+        list.messages[list.count++] = (0xC0 | channel) | setup.program << 8;
+    if (setup.bank[0] != setup.programBank[0])
+        PutController(list, channel, kBankSelect, setup.bank[0]);
+    if (setup.bank[1] != setup.programBank[1])
+        PutController(list, channel, kBankSelectFine, setup.bank[1]);
+}
+
 void PutChannelSetup(MessageList& list, uint32_t channel, const MidiChannelSetup& setup)
 {
+    PutInstrument(list, channel, setup);
     for (uint32_t i = 0; i < kKeptControllers; ++i)
         PutController(list, channel, kKept[i], setup.controllers[i]);
     if (setup.bendRange[0] != kNotSet || setup.bendRange[1] != kNotSet) {
@@ -131,6 +149,10 @@ void TrackSongSetup(MidiSongSetup& setup, const MidiEvent& event)
     MidiChannelSetup& channel = setup.channels[event.status & 0x0F];
     switch (event.status & 0xF0) {
     case 0xB0: TrackController(channel, event.data1, event.data2); break;
+    case 0xC0:
+        channel.program = event.data1;
+        memcpy(channel.programBank, channel.bank, sizeof channel.bank);
+        break;
     case 0xE0:
         channel.bend[0] = event.data1;
         channel.bend[1] = event.data2;

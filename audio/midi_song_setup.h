@@ -1,5 +1,5 @@
 // What a song has set up before a point in it: the tempo in force, and each
-// channel's controllers, pitch-bend range and pitch bend. A stream that opens
+// channel's instrument, controllers, pitch-bend range and pitch bend. A stream that opens
 // again starts at the device's default tempo on a reset synthesizer, so the
 // player sends this before resuming, and the song goes on as it would have
 // without the pause.
@@ -16,6 +16,9 @@ constexpr uint8_t kNotSet = 0xFF;
 
 struct MidiChannelSetup
 {
+    uint8_t program;                       // the last program change; kNotSet until one
+    uint8_t programBank[2];                // bank select (CC 0, 32) that it found in force
+    uint8_t bank[2];                       // bank select given since, for the next one
     uint8_t controllers[kKeptControllers]; // kNotSet until the song sets one
     uint8_t bendRange[2];                  // semitones and cents given to RPN 0
     uint8_t rpn[2];                        // registered parameter selected (CC 101, 100)
@@ -30,8 +33,9 @@ struct MidiSongSetup
     MidiChannelSetup channels[kMidiChannels];
 };
 
-// Per channel: the kept controllers, RPN 0 and both selections, and the bend.
-constexpr uint32_t kMaxSetupMessages = kMidiChannels * (kKeptControllers + 9);
+// Per channel: the instrument with both banks, the kept controllers, RPN 0
+// and both selections, and the bend.
+constexpr uint32_t kMaxSetupMessages = kMidiChannels * (5 + kKeptControllers + 9);
 
 void ClearSongSetup(MidiSongSetup& setup);
 // Takes in one event of the song, in song order.

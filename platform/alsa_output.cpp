@@ -2,7 +2,9 @@
 
 #include <alsa/asoundlib.h>
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "platform/audio_backend.h"
 
@@ -53,6 +55,18 @@ void DropAlsaOutput(AlsaOutput& output)
         return;
     snd_pcm_drop(output.pcm);
     snd_pcm_prepare(output.pcm);
+}
+
+void DrainAlsaOutput(AlsaOutput& output)
+{
+    snd_pcm_sframes_t delay = 0;
+    if (!output.pcm || snd_pcm_delay(output.pcm, &delay) < 0 || delay <= 0)
+        return;
+    // Slept rather than snd_pcm_drain, which a stalled device could hold for ever.
+    int64_t wait = static_cast<int64_t>(delay) * 1000000 / kAudioRate;
+    if (wait > 2 * kLatencyMicroseconds)
+        wait = 2 * kLatencyMicroseconds;
+    std::this_thread::sleep_for(std::chrono::microseconds(wait));
 }
 
 void CloseAlsaOutput(AlsaOutput& output)

@@ -20,4 +20,6 @@ bool OpenAlsaOutput(AlsaOutput& output, unsigned channels);
 bool WriteAlsaOutput(AlsaOutput& output, const int16_t* frames, uint32_t count);
 // Drops whatever is still buffered.
 void DropAlsaOutput(AlsaOutput& output);
+// Waits for what is buffered to play, never longer than twice the latency.
+void DrainAlsaOutput(AlsaOutput& output);
 void CloseAlsaOutput(AlsaOutput& output);

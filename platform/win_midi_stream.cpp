@@ -1,7 +1,5 @@
 #include "platform/win_midi_stream.h"
 
-#include <fluidsynth.h>
-
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -11,6 +9,7 @@
 #include "platform/alsa_output.h"
 #include "platform/audio_backend.h"
 #include "platform/audio_capture.h"
+#include "platform/midi_synth.h"
 #include "platform/win_threads.h"
 
 struct MidiStreamDevice
@@ -37,38 +36,13 @@ struct MidiStreamDevice
 namespace {
 
 constexpr uint32_t kChunk = 256; // frames rendered between looks at the event queue
+constexpr uint32_t kFadeFrames = 256; // about 6 ms
 // Faster than this a stream would hand buffers back as fast as they come.
 constexpr uint32_t kFastestTempo = 1000;
 
 std::mutex g_manualMutex; // taken before any device's own mutex
 MidiStreamDevice* g_manualDevice = nullptr;
 std::vector<MidiLogEntry> g_manualLog;
-
-std::mutex g_synthMutex;
-fluid_synth_t* g_synth = nullptr; // made on first use and kept for the run
-MidiStreamDevice* g_synthOwner = nullptr;
-
-void IgnoreFluidLog(int, const char*, void*) {}
-
-fluid_synth_t* Synth()
-{
-    if (g_synth)
-        return g_synth;
-    for (int level = 0; level < LAST_LOG_LEVEL; ++level)
-        fluid_set_log_function(level, IgnoreFluidLog, nullptr);
-    fluid_settings_t* settings = new_fluid_settings();
-    fluid_settings_setnum(settings, "synth.sample-rate", kAudioRate);
-    fluid_settings_setnum(settings, "synth.gain", 0.6);
-    fluid_synth_t* synth = new_fluid_synth(settings);
-    if (!synth || fluid_synth_sfload(synth, kMidiSoundFont, 1) == FLUID_FAILED) {
-        if (synth)
-            delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
-        return nullptr;
-    }
-    g_synth = synth;
-    return g_synth;
-}
 
 void Notify(MidiStreamDevice& device, UINT message, MIDIHDR* header)
 {
@@ -83,19 +57,7 @@ void SendShortMessage(MidiStreamDevice& device, uint64_t when, uint32_t message)
         g_manualLog.push_back(MidiLogEntry{when, message & 0xFFFFFF});
         return;
     }
-    int channel = message & 0x0F;
-    int data1 = (message >> 8) & 0x7F;
-    int data2 = (message >> 16) & 0x7F;
-    switch (message & 0xF0) {
-    case 0x80: fluid_synth_noteoff(g_synth, channel, data1); break;
-    case 0x90: fluid_synth_noteon(g_synth, channel, data1, data2); break;
-    case 0xA0: fluid_synth_key_pressure(g_synth, channel, data1, data2); break;
-    case 0xB0: fluid_synth_cc(g_synth, channel, data1, data2); break;
-    case 0xC0: fluid_synth_program_change(g_synth, channel, data1); break;
-    case 0xD0: fluid_synth_channel_pressure(g_synth, channel, data1); break;
-    case 0xE0: fluid_synth_pitch_bend(g_synth, channel, data1 | data2 << 7); break;
-    default: break; // system messages have no place in a short event
-    }
+    PlayMidiSynthMessage(message);
 }
 
 void SilenceAllNotes(MidiStreamDevice& device)
@@ -104,11 +66,7 @@ void SilenceAllNotes(MidiStreamDevice& device)
         g_manualLog.push_back(MidiLogEntry{device.now, kMidiLogAllNotesOff});
         return;
     }
-    if (!g_synth)
-        return;
-    for (int channel = 0; channel < 16; ++channel)
-        fluid_synth_cc(g_synth, channel, 64, 0); // sustain would hold the notes on
-    fluid_synth_all_notes_off(g_synth, -1);
+    ReleaseMidiSynthNotes();
 }
 
 // Device mutex held. The flag is set before the notification is posted.
@@ -209,6 +167,23 @@ bool NextEventTime(const MidiStreamDevice& device, uint64_t* when)
     return true;
 }
 
+// Stopped at once, the output would jump from its last sample to nothing, a
+// click: the sound (notes already released) fades out over a few ms instead.
+// On the sound card the fade is let play before the device closes.
+void FadeOut(MidiStreamDevice& device, bool resync)
+{
+    int16_t frames[kFadeFrames * 2];
+    RenderMidiSynth(frames, kFadeFrames);
+    for (uint32_t i = 0; i < kFadeFrames * 2; ++i) {
+        int32_t gain = static_cast<int32_t>(kFadeFrames - 1 - i / 2);
+        frames[i] = static_cast<int16_t>(frames[i] * gain / static_cast<int32_t>(kFadeFrames));
+    }
+    if (device.backend == AudioBackend::Capture)
+        WriteCaptureFrames(device.capture, frames, kFadeFrames, resync);
+    else if (WriteAlsaOutput(device.alsa, frames, kFadeFrames))
+        DrainAlsaOutput(device.alsa);
+}
+
 // Renders the synth on ALSA or into the capture file, events at their samples.
 void RunRenderer(MidiStreamDevice* device)
 {
@@ -222,7 +197,7 @@ void RunRenderer(MidiStreamDevice* device)
         if (NextEventTime(*device, &next) && next - device->now < count)
             count = static_cast<uint32_t>(next - device->now);
         lock.unlock();
-        fluid_synth_write_s16(g_synth, static_cast<int>(count), frames, 0, 2, frames, 1, 2);
+        RenderMidiSynth(frames, count);
         if (device->backend == AudioBackend::Capture) {
             auto ends = WriteCaptureFrames(device->capture, frames, count, resync);
             lock.lock();
@@ -242,6 +217,8 @@ void RunRenderer(MidiStreamDevice* device)
         resync = false;
         device->now += count;
     }
+    lock.unlock();
+    FadeOut(*device, resync);
 }
 
 bool OpenOutput(MidiStreamDevice& device)
@@ -255,23 +232,21 @@ bool OpenOutput(MidiStreamDevice& device)
     }
     if (device.backend == AudioBackend::None)
         return false;
-    std::lock_guard<std::mutex> lock(g_synthMutex);
-    if (g_synthOwner)
-        return false; // the one synth is busy
+    // Without a sound card the sound font is never loaded; with a capture it
+    // loads before the capture starts its clock.
     if (device.backend == AudioBackend::Devices && !OpenAlsaOutput(device.alsa, 2))
         return false;
-    // The sound font loads before a capture starts its clock.
-    if (!Synth()) {
+    if (!AcquireMidiSynth(&device)) {
         CloseAlsaOutput(device.alsa);
         return false;
     }
     if (device.backend == AudioBackend::Capture) {
         device.capture = OpenCaptureFile("skylume-music.wav", 2);
-        if (!device.capture)
+        if (!device.capture) {
+            ReleaseMidiSynth(&device);
             return false;
+        }
     }
-    fluid_synth_system_reset(g_synth);
-    g_synthOwner = &device;
     return true;
 }
 
@@ -284,9 +259,7 @@ void CloseOutput(MidiStreamDevice& device)
         return;
     }
     CloseAlsaOutput(device.alsa);
-    std::lock_guard<std::mutex> lock(g_synthMutex);
-    if (g_synthOwner == &device)
-        g_synthOwner = nullptr;
+    ReleaseMidiSynth(&device);
 }
 
 // The manual device's own mutex is taken after g_manualMutex.

@@ -2,13 +2,14 @@
 // A stream opens paused at 500000 microseconds per quarter note; buffers of
 // 12-byte event records play back to back at their tick times, each handed
 // back as an MM_MOM_DONE thread message when its last event's time is
-// reached. The sound comes from FluidSynth with the General MIDI sound font
-// named below; the sequencer is our own.
+// reached. The sound comes from the synthesizer of midi_synth.h; the
+// sequencer is our own. A stream that closes fades its sound out first.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "platform/midi_synth.h"
 #include "platform/win_mmsystem.h"
 
 struct MidiStreamDevice;
@@ -81,9 +82,6 @@ struct MIDIPROPTEMPO
 };
 
 constexpr UINT MIDI_MAPPER = 0xFFFFFFFFu;
-
-// Named explicitly: the default General MIDI link changes with the fonts installed.
-constexpr const char* kMidiSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 MMRESULT midiStreamOpen(HMIDISTRM* stream, UINT* deviceId, DWORD devices, DWORD_PTR callback,
                         DWORD_PTR instance, DWORD flags);

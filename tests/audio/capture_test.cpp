@@ -242,3 +242,71 @@ TEST(CapturedGame, AChannelPannedHardLeftStaysThereAtItsLevelAfterAPause)
             EXPECT_LT(Level(music, onset, 1, 0.05, 0.2), left * 0.05) << when;
         }
 }
+
+TEST(CapturedGame, MusicFadesOutAtEveryPauseAndResumesWithNothingOfTheOldSound)
+{
+    // An organ sounding without a break: each note starts half a quarter in
+    // and holds until the next starts, so every pause cuts one mid-note and
+    // the song resumes on half a quarter of rest. Four quarters a second.
+    Bytes track = Event(0, {0xFF, 0x51, 3, 0x03, 0xD0, 0x90});
+    Append(track, Event(0, {0xC0, 16}));
+    Append(track, Event(96, {0x90, 48, 110}));
+    for (int quarter = 1; quarter < 16; ++quarter) {
+        Append(track, Event(192, {0x80, static_cast<uint8_t>(quarter % 2 ? 48 : 55), 0}));
+        Append(track, Event(0, {0x90, static_cast<uint8_t>(quarter % 2 ? 55 : 48), 110}));
+    }
+    Append(track, Event(96, {0xFF, 0x2F, 0}));
+    // Each pause outlasts the half second that the stream plays on.
+    Capture music = PlayWithPauses(MidiFile({track}), {1000, 1000, 1000, 1000, 1000, 1000, 1000});
+    ASSERT_EQ(music.channels, 2);
+
+    // The pauses: runs of exact zeros of a fifth of a second or more (the
+    // synthesizer's own quiet carries dither), after the music began.
+    size_t frames = music.samples.size() / 2;
+    auto silent = [&](size_t f) { return music.samples[2 * f] == 0 && music.samples[2 * f + 1] == 0; };
+    auto step = [&](size_t f) {
+        return std::max(std::abs(music.samples[2 * f + 2] - music.samples[2 * f]),
+                        std::abs(music.samples[2 * f + 3] - music.samples[2 * f + 1]));
+    };
+    std::vector<std::pair<size_t, size_t>> pauses;
+    size_t first = 0;
+    while (first < frames && silent(first))
+        ++first;
+    for (size_t f = first; f < frames;) {
+        size_t end = f;
+        while (end < frames && silent(end))
+            ++end;
+        if (end - f >= 8820 && end < frames)
+            pauses.emplace_back(f, end);
+        f = end + 1;
+    }
+    ASSERT_EQ(pauses.size(), 3u);
+
+    // The song's own largest step, away from the pauses.
+    int own = 0;
+    for (size_t f = first; f + 1 < frames; ++f) {
+        bool nearPause = false;
+        for (const auto& pause : pauses)
+            nearPause = nearPause || (f + 4410 > pause.first && f < pause.second + 4410);
+        if (!nearPause)
+            own = std::max(own, step(f));
+    }
+    EXPECT_GT(own, 50);
+    for (const auto& pause : pauses) {
+        int into = 0, outOf = 0, after = 0;
+        for (size_t f = pause.first - 512; f < pause.first; ++f)
+            into = std::max(into, step(f));
+        for (size_t f = pause.second - 1; f < pause.second + 2048 && f + 1 < frames; ++f) {
+            outOf = std::max(outOf, step(f));
+            for (size_t i : {2 * f + 2, 2 * f + 3})
+                after = std::max(after, std::abs(static_cast<int>(music.samples[i])));
+        }
+        const double at = Seconds(pause.first);
+        EXPECT_LE(into, own) << "into the pause at " << at << " s";
+        EXPECT_LE(outOf, own) << "out of the pause at " << at << " s";
+        // Before the next note only the synthesizer's dither may be heard: no
+        // rest of the old sound, no ringing on of its notes or reverb.
+        EXPECT_LT(after, 16) << "after the pause at " << at << " s";
+    }
+}
+

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "audio/midi_player.h"
@@ -78,6 +79,20 @@ protected:
         ManualMidiStreamAdvance(samples);
         return thread.Pump();
     }
+
+    // Output off until the stream has closed, then on again. Returns the
+    // song time at which the song goes on.
+    uint32_t PauseAndResume()
+    {
+        thread.Send(WM_SOUND_DISABLE);
+        for (int step = 0; step < 4 && ManualMidiStreamIsOpen(); ++step)
+            Play(kQuarterAt120);
+        EXPECT_FALSE(ManualMidiStreamIsOpen());
+        ManualMidiStreamTakeLog();
+        uint32_t resumed = player.position;
+        thread.Send(WM_SOUND_ENABLE);
+        return resumed;
+    }
 };
 
 MIDIEVENT EndRecord(uint32_t delta)
@@ -132,7 +147,7 @@ TEST_F(MidiPlayer, DeltasCountFromThePositionFilledSoFar)
                                                  EndRecord(184)}));
 }
 
-TEST_F(MidiPlayer, ABufferHoldsAt339EventsAndTheRestAreDropped)
+TEST_F(MidiPlayer, AFullBufferClosesAtItsLastEventAndTheNextGoesOnFromThere)
 {
     std::vector<MidiEvent> events(400, Note(5, 60));
     events.push_back(Note(192, 61));
@@ -142,9 +157,21 @@ TEST_F(MidiPlayer, ABufferHoldsAt339EventsAndTheRestAreDropped)
     thread.Send(WM_SOUND_ENABLE);
     std::vector<MIDIEVENT> first = Filled(1);
     ASSERT_EQ(first.size(), 340u);
-    EXPECT_EQ(first.back(), EndRecord(187));
+    EXPECT_EQ(first.front(), (MIDIEVENT{5, 0, 0x643C90}));
+    EXPECT_EQ(first.back(), EndRecord(0));
     EXPECT_EQ(player.headers[0].dwBytesRecorded, 340u * 12);
-    EXPECT_EQ(Filled(0), (std::vector<MIDIEVENT>{{0, 0, 0x00643D90}, EndRecord(192)}));
+    std::vector<MIDIEVENT> second = Filled(0);
+    ASSERT_EQ(second.size(), 62u); // the other 61, then the quarter's end
+    EXPECT_EQ(second.front(), (MIDIEVENT{0, 0, 0x643C90}));
+    EXPECT_EQ(second.back(), EndRecord(187));
+    Play(kQuarterAt120);
+    Play(1);
+    std::vector<MidiLogEntry> log = ManualMidiStreamTakeLog();
+    ASSERT_EQ(log.size(), 401u);
+    for (size_t i = 0; i < 400; ++i)
+        ASSERT_EQ(log[i].sample, 5u * kQuarterAt120 / 192) << i;
+    EXPECT_EQ(log[400].sample, kQuarterAt120);
+    EXPECT_EQ(log[400].message, 0x643D90u);
 }
 
 TEST_F(MidiPlayer, TempoChangesTimeTheClockAndEachQuarterReturnsOneBuffer)
@@ -171,10 +198,12 @@ TEST_F(MidiPlayer, TempoChangesTimeTheClockAndEachQuarterReturnsOneBuffer)
     EXPECT_EQ(player.queuedBuffers, 2u);
 }
 
-TEST_F(MidiPlayer, ReopeningResendsTheProgramsBeforeTheCursorAndStopSilences)
+TEST_F(MidiPlayer, ReopeningResendsEachChannelsLastProgramAndStopSilences)
 {
-    std::vector<MidiEvent> events = {Program(0, 0, 73), Program(0, 1, 32), Note(0, 60),
-                                     Program(200, 0, 40)};
+    // Channel 0 takes program 40 from bank 2, then selects bank 5 for later.
+    std::vector<MidiEvent> events = {Program(0, 0, 73),    Program(0, 1, 32),     Note(0, 60),
+                                     {200, 0xB0, 0, 2, 0}, Program(200, 0, 40),
+                                     {300, 0xB0, 0, 5, 0}};
     for (uint32_t q = 2; q < 12; ++q)
         events.push_back(Note(q * 192, 60));
     CMusicData* music = MakeMusic(events);
@@ -197,11 +226,101 @@ TEST_F(MidiPlayer, ReopeningResendsTheProgramsBeforeTheCursorAndStopSilences)
     ASSERT_GT(cursor, 4u);
     thread.Send(WM_SOUND_ENABLE);
     std::vector<MIDIEVENT> first = Filled(1);
-    ASSERT_GE(first.size(), 4u);
-    EXPECT_EQ(first[0], (MIDIEVENT{0, 0, 0x49C0}));
-    EXPECT_EQ(first[1], (MIDIEVENT{0, 0, 0x20C1}));
-    EXPECT_EQ(first[2], (MIDIEVENT{0, 0, 0x28C0}));
-    EXPECT_EQ(first[3].dwEvent, 0x643C90u); // then the song where it was
+    ASSERT_GE(first.size(), 5u);
+    EXPECT_EQ(first[0], (MIDIEVENT{0, 0, 0x0200B0}));
+    EXPECT_EQ(first[1], (MIDIEVENT{0, 0, 0x28C0}));
+    EXPECT_EQ(first[2], (MIDIEVENT{0, 0, 0x0500B0}));
+    EXPECT_EQ(first[3], (MIDIEVENT{0, 0, 0x20C1}));
+    EXPECT_EQ(first[4].dwEvent, 0x643C90u); // then the song where it was
+}
+
+TEST_F(MidiPlayer, ADenseSongResumedMidSongPlaysAllOfItsFirstQuarterOnTime)
+{
+    // Every channel sets its bank, program, kept controllers, bend range, a
+    // non-registered selection and bend, then plays four notes a quarter.
+    std::vector<MidiEvent> events;
+    const uint8_t controls[][2] = {{1, 64},  {7, 64},  {10, 64}, {11, 64}, {64, 64},
+                                   {91, 64}, {93, 64}, {101, 0}, {100, 0}, {6, 12},
+                                   {38, 0},  {99, 1},  {98, 2}};
+    for (uint8_t c = 0; c < 16; ++c) {
+        uint8_t cc = static_cast<uint8_t>(0xB0 | c);
+        events.push_back(MidiEvent{0, cc, 0, 1, 0});
+        events.push_back(Program(0, c, static_cast<uint8_t>(c * 5)));
+        for (const uint8_t* control : controls)
+            events.push_back(MidiEvent{0, cc, control[0], control[1], 0});
+        events.push_back(MidiEvent{0, static_cast<uint8_t>(0xE0 | c), 0, 0x50, 0});
+    }
+    for (uint32_t q = 0; q < 12; ++q)
+        for (uint32_t k = 0; k < 4; ++k)
+            for (uint8_t c = 0; c < 16; ++c) {
+                uint8_t key = static_cast<uint8_t>(30 + c + 4 * k + q % 8);
+                uint32_t time = q * 192 + k * 48;
+                events.push_back(MidiEvent{time, static_cast<uint8_t>(0x90 | c), key, 90, 0});
+                events.push_back(MidiEvent{time + 40, static_cast<uint8_t>(0x80 | c), key, 0, 0});
+            }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const MidiEvent& a, const MidiEvent& b) { return a.time < b.time; });
+    CMusicData* music = MakeMusic(events);
+    SetMusic(music, 0);
+    music->Release();
+    thread.Send(WM_SOUND_ENABLE);
+    for (int q = 0; q < 4; ++q)
+        Play(kQuarterAt120);
+    uint32_t start = PauseAndResume();
+    ASSERT_EQ(start % 192, 0u);
+    ASSERT_GE(start, 4u * 192);
+    std::vector<std::pair<uint64_t, uint32_t>> expected, played;
+    for (const MidiEvent& e : events)
+        if (e.time >= start && e.time < start + 192 && (e.status & 0xE0) == 0x80)
+            expected.emplace_back((e.time - start) * uint64_t{kQuarterAt120} / 192,
+                                  e.status | e.data1 << 8 | e.data2 << 16);
+    ASSERT_EQ(expected.size(), 128u);
+    Play(kQuarterAt120 - 1);
+    for (const MidiLogEntry& entry : ManualMidiStreamTakeLog())
+        if ((entry.message & 0xE0) == 0x80)
+            played.emplace_back(entry.sample, entry.message);
+    EXPECT_EQ(played, expected);
+}
+
+TEST_F(MidiPlayer, ASongOfManyProgramChangesResumedInALaterLapHasEachChannelsLastSetup)
+{
+    // 32 quarters: each channel changes its program half way through every
+    // quarter; channel 0's volume and pan are set only near the end.
+    std::vector<MidiEvent> events;
+    for (uint32_t q = 0; q < 32; ++q) {
+        for (uint8_t c = 0; c < 16; ++c)
+            events.push_back(Program(q * 192 + 96, c, static_cast<uint8_t>((q * 16 + c) % 128)));
+        if (q == 30) {
+            events.push_back(MidiEvent{q * 192 + 100, 0xB0, 7, 40, 0});
+            events.push_back(MidiEvent{q * 192 + 100, 0xB0, 10, 0, 0});
+        }
+    }
+    CMusicData* music = MakeMusic(events);
+    SetMusic(music, SOUND_LOOP);
+    music->Release();
+    thread.Send(WM_SOUND_ENABLE);
+    for (int q = 0; q < 32 + 20; ++q)
+        Play(kQuarterAt120);
+    uint32_t resumed = PauseAndResume() / 192;
+    ASSERT_EQ(player.lapsBefore, 1);
+    ASSERT_GE(resumed, 1u);
+    ASSERT_LT(resumed, 30u);
+    Play(1); // what is in force as the song goes on
+    uint32_t program[16], volume = 100, pan = 64;
+    std::fill(std::begin(program), std::end(program), 0xFF);
+    for (const MidiLogEntry& entry : ManualMidiStreamTakeLog()) {
+        uint32_t m = entry.message;
+        if ((m & 0xF0) == 0xC0)
+            program[m & 0x0F] = m >> 8;
+        if ((m & 0xFFFF) == 0x07B0)
+            volume = m >> 16;
+        if ((m & 0xFFFF) == 0x0AB0)
+            pan = m >> 16;
+    }
+    for (uint32_t c = 0; c < 16; ++c)
+        EXPECT_EQ(program[c], ((resumed - 1) * 16 + c) % 128) << "channel " << c;
+    EXPECT_EQ(volume, 40u);
+    EXPECT_EQ(pan, 0u);
 }
 
 TEST_F(MidiPlayer, NullMusicStreamsEmptyQuartersAndANewSongStartsAtTheNextBuffer)
