@@ -187,6 +187,8 @@ struct CBubbleWorld
     // Level generation.
     void BuildLevel(CRandomGenerator& rng, const PlaySession& session);
     void UpdateDropperTarget();
+    // Clear of every stuck or touched bubble in the direction of an angle.
+    double DropperTargetAt(double turns) const;
 
     // One frame; returns the number of sub-steps it ran.
     uint32_t Step(CRandomGenerator& rng, double dt);
@@ -234,6 +236,9 @@ struct CBubbleWorld
 
 // Links two bubbles both ways, or not at all when either holds six.
 bool LinkBubbles(CBubble* a, CBubble* b);
+
+// Whether two bubbles move toward each other, beyond rounding.
+bool Approaching(const CBubble* a, const CBubble* b);
 
 // The centre of the grid cell that a point belongs to.
 void SnapToHexGrid(double x, double y, double& cellX, double& cellY);

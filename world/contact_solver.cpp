@@ -1,4 +1,5 @@
 #include <cmath>
+#include <utility>
 
 #include "world/bubble_world.h"
 
@@ -17,7 +18,57 @@ void Push(CBubble** queue, uint32_t& tail, CBubble* b)
     b->queued = 1;
 }
 
+// Turns back b's approach to o along their line of centres, the more weakly
+// the more often b was visited in this solver run.
+void RespondToApproach(CBubble* b, CBubble* o, uint32_t visits)
+{
+    double dpx = b->x - o->x;
+    double dpy = b->y - o->y;
+    double length = std::sqrt(dpx * dpx + dpy * dpy);
+    double nx = dpx / length; // from o toward b
+    double ny = dpy / length;
+    double tx = ny;
+    double ty = -nx;
+    double bn = b->vx * nx + b->vy * ny;
+    double bt = b->vx * tx + b->vy * ty;
+    double on = o->vx * nx + o->vy * ny;
+    double ot = o->vx * tx + o->vy * ty;
+    if (visits >= kFreezeVisits)
+    {
+        b->vx = 0;
+        b->vy = 0;
+    }
+    else if (visits >= kDampVisits)
+    {
+        if (bn < 0)
+        {
+            double follow = on < 0 ? on : 0;
+            b->vx = bt * tx + follow * nx;
+            b->vy = bt * ty + follow * ny;
+        }
+    }
+    else if (o->stuck)
+    {
+        b->vx = bt * tx - kBounce * bn * nx;
+        b->vy = bt * ty - kBounce * bn * ny;
+    }
+    else
+    {
+        b->vx = bt * tx + on * nx;
+        b->vy = bt * ty + on * ny;
+        o->vx = ot * tx + bn * nx;
+        o->vy = ot * ty + bn * ny;
+    }
+}
+
 } // namespace
+
+bool Approaching(const CBubble* a, const CBubble* b)
+{
+    double dpx = a->x - b->x;
+    double dpy = a->y - b->y;
+    return dpx * (a->vx - b->vx) + dpy * (a->vy - b->vy) < kApproachThreshold;
+}
 
 bool LinkBubbles(CBubble* a, CBubble* b)
 {
@@ -34,7 +85,17 @@ void CBubbleWorld::OnContact(CBubble* a, CBubble* b)
 {
     a->touched = 1;
     b->touched = 1;
-    LinkBubbles(a, b);
+    if (!LinkBubbles(a, b))
+    {
+        // One of them holds six links already. The pair stays enabled, so
+        // that it meets again, and is turned back now as a linked pair would
+        // be, so that it does not pass through nor meet again at once.
+        if (a->stuck)
+            std::swap(a, b);
+        if (!a->stuck && Approaching(a, b))
+            RespondToApproach(a, b, 1);
+        return;
+    }
     broadPhase->SetPairEnabled(a->body, b->body, false);
     ResolvePair(a, b);
 }
@@ -119,54 +180,15 @@ void CBubbleWorld::ResolveContacts(CBubble** queue, uint32_t n)
         for (uint32_t k = 0; k < b->neighbourCount; ++k)
         {
             CBubble* o = b->neighbours[k];
-            double dpx = b->x - o->x;
-            double dpy = b->y - o->y;
-            double dvx = b->vx - o->vx;
-            double dvy = b->vy - o->vy;
-            if (!(dpx * dvx + dpy * dvy < kApproachThreshold)) // only pairs that approach
+            if (!Approaching(b, o))
                 continue;
-            double length = std::sqrt(dpx * dpx + dpy * dpy);
-            double nx = dpx / length; // from o toward b
-            double ny = dpy / length;
-            double tx = ny;
-            double ty = -nx;
-            double bn = b->vx * nx + b->vy * ny;
-            double bt = b->vx * tx + b->vy * ty;
-            double on = o->vx * nx + o->vy * ny;
-            double ot = o->vx * tx + o->vy * ty;
             // A change caused by a later neighbour may undo the work done for
             // the earlier ones, so b is looked at again.
             if (k != 0 && !b->queued)
                 Push(queue, tail, b);
             if (!o->stuck && !o->queued)
                 Push(queue, tail, o);
-
-            if (b->visits >= kFreezeVisits)
-            {
-                b->vx = 0;
-                b->vy = 0;
-            }
-            else if (b->visits >= kDampVisits)
-            {
-                if (bn < 0)
-                {
-                    double follow = on < 0 ? on : 0;
-                    b->vx = bt * tx + follow * nx;
-                    b->vy = bt * ty + follow * ny;
-                }
-            }
-            else if (o->stuck)
-            {
-                b->vx = bt * tx - kBounce * bn * nx;
-                b->vy = bt * ty - kBounce * bn * ny;
-            }
-            else
-            {
-                b->vx = bt * tx + on * nx;
-                b->vy = bt * ty + on * ny;
-                o->vx = ot * tx + bn * nx;
-                o->vy = ot * ty + bn * ny;
-            }
+            RespondToApproach(b, o, b->visits);
         }
     }
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "world/bubble_world.h"
@@ -31,6 +32,9 @@ void CBubbleWorld::FireBubble(CRandomGenerator& rng)
         double sinA = std::sin(a);
         double cosA = std::cos(a);
         double r = distance + kFeedEnd - kFeedArm;
+        // After a fast turn the dropper can still be easing out from inside
+        // the cluster: the bubble then leaves from just clear of it.
+        r = std::max(r, DropperTargetAt(angle));
         b->x = r * sinA;
         b->y = r * cosA;
         // A small sideways jitter, so that drops along one line still differ.

@@ -125,7 +125,12 @@ void CBubbleWorld::BuildLevel(CRandomGenerator& rng, const PlaySession& session)
 
 void CBubbleWorld::UpdateDropperTarget()
 {
-    double a = 2 * M_PI * angle;
+    targetDistance = DropperTargetAt(angle);
+}
+
+double CBubbleWorld::DropperTargetAt(double turns) const
+{
+    double a = 2 * M_PI * turns;
     double sinA = std::sin(a);
     double cosA = std::cos(a);
     // Flying bubbles that have touched nothing yet do not push the dropper out.
@@ -139,5 +144,5 @@ void CBubbleWorld::UpdateDropperTarget()
         if (projection > best)
             best = projection;
     }
-    targetDistance = best + 0.05;
+    return best + 0.05;
 }

@@ -114,11 +114,9 @@ void CBubbleWorld::StickBubble(CBubble* b, double cellX, double cellY)
             continue;
         double dx = o->x - b->x;
         double dy = o->y - b->y;
-        if (dx * dx + dy * dy < kLinkDistanceSq)
-        {
-            LinkBubbles(b, o);
+        // Without room for a link the pair stays enabled, to meet as a contact.
+        if (dx * dx + dy * dy < kLinkDistanceSq && LinkBubbles(b, o))
             broadPhase->SetPairEnabled(b->body, o->body, false);
-        }
     }
 
     CBubble* group[kMaxBurstGroup];

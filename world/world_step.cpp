@@ -7,6 +7,9 @@ namespace {
 const double kTimeTolerance = 1e-9;
 const double kBurstDistanceSq = 0.0004; // centres closer than 0.02
 const double kContactDistanceSq = 0.0016; // centres 0.04 apart
+// Rounding can leave a pair that met at a sub-step's end a few steps of the
+// last digit either side of contact distance: that is still contact.
+const double kAtContactSq = kContactDistanceSq * (1 + 1e-12);
 const double kFireReadyProgress = 0.99;
 const double kQueueSpacing = 0.175;
 const double kOutOfBubblesGrace = 5.0;
@@ -19,6 +22,13 @@ void RemoveFinished(T* items, uint32_t& count)
         if (items[i].age < 1)
             items[kept++] = items[i];
     count = kept;
+}
+
+bool IsAtContact(const CBubble* a, const CBubble* b)
+{
+    double px = a->x - b->x;
+    double py = a->y - b->y;
+    return px * px + py * py <= kAtContactSq;
 }
 
 } // namespace
@@ -106,10 +116,10 @@ void CBubbleWorld::FindNextEvent(WorldEvent& ev)
         double dvx = first->vx - second->vx;
         double dvy = first->vy - second->vy;
         double t = TimeToReachCircle(dvx, dvy, px, py, kContactDistanceSq);
-        // A rounding error can leave a pair a hair inside contact distance
-        // (after an earlier contact this frame); still approaching, they
-        // touch now rather than sink into each other and burst.
-        if (px * px + py * py <= kContactDistanceSq && px * dvx + py * dvy < 0)
+        // Just outside, the contact time rounds below zero and reads as
+        // never; inside, it is never. An approaching pair at contact
+        // distance or closer touches now rather than sink in or pass through.
+        if (IsAtContact(first, second) && Approaching(first, second))
             t = 0;
         KeepEarliestHit(ev, kEventContact, t, first->index, second->index, first, second);
     }
@@ -126,10 +136,11 @@ void CBubbleWorld::HandleEvent(CRandomGenerator& rng, const WorldEvent& ev)
         ReloadQueue(rng);
         break;
     case kEventContact:
-        // The motion up to the event may have stuck and burst bubbles: skip a
-        // contact whose bubbles are gone or were linked meanwhile.
+        // The motion up to the event may have stuck and burst bubbles, linked
+        // the pair, or snapped one of it to its cell away from the other: a
+        // pair no longer at contact distance approaches again instead.
         if (IsLive(ev.first) && IsLive(ev.second) && !ev.first->IsLinkedTo(ev.second) &&
-            !ev.second->IsLinkedTo(ev.first))
+            !ev.second->IsLinkedTo(ev.first) && IsAtContact(ev.first, ev.second))
             OnContact(ev.first, ev.second);
         break;
     case kEventClearingPop:

@@ -118,7 +118,9 @@ TEST(ContactSolver, ContactLinksBothAndDisablesThePair)
 
 TEST(ContactSolver, ContactWithAFullBubbleLinksNeither)
 {
-    // A one-sided link would outlive the other bubble's removal.
+    // A one-sided link would outlive the other bubble's removal. Unlinked,
+    // the pair must stay enabled, or the bubble passes through the other,
+    // and be turned back, or it meets again at once for ever.
     WorldPtr world = NewEmptyWorld();
     CBubble* crowded = AddBubble(*world, 0.3, 0.3, false, 1);
     for (int i = 0; i < 6; ++i)
@@ -128,10 +130,24 @@ TEST(ContactSolver, ContactWithAFullBubbleLinksNeither)
         world->OnContact(crowded, o);
     }
     CBubble* seventh = AddBubble(*world, 0.3, 0.33, false, 3);
+    seventh->vy = -0.1;
     world->OnContact(seventh, crowded);
     EXPECT_EQ(crowded->neighbourCount, 6u);
     EXPECT_EQ(seventh->neighbourCount, 0u);
-    EXPECT_TRUE(world->broadPhase->GetPairState(seventh->body, crowded->body) & CCollisionBroadPhase::kPairDisabled);
+    EXPECT_FALSE(world->broadPhase->GetPairState(seventh->body, crowded->body) & CCollisionBroadPhase::kPairDisabled);
+    EXPECT_EQ(seventh->vy, 0) << "the two exchanged their normal parts";
+    EXPECT_EQ(crowded->vy, -0.1);
+    WorldEvent ev = {kEventNone, 1, 0, 0, nullptr, nullptr};
+    world->FindNextEvent(ev);
+    EXPECT_FALSE(ev.type == kEventContact && ev.time == 0) << "no contact due again at once";
+
+    // A bubble sticking beside it, 0.03 away, leaves their pair enabled too.
+    double x, y;
+    CellCentre(7, 8, x, y);
+    CBubble* beside = AddBubble(*world, x, y, false, 4);
+    world->StickBubble(beside, x, y);
+    EXPECT_FALSE(beside->IsLinkedTo(crowded));
+    EXPECT_FALSE(world->broadPhase->GetPairState(beside->body, crowded->body) & CCollisionBroadPhase::kPairDisabled);
     world->RemoveBubble(crowded);
     EXPECT_EQ(CheckWorldInvariants(*world), "");
 }

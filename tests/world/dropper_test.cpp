@@ -39,6 +39,31 @@ TEST(Dropper, FiresFromTheFeedTowardTheCentre)
     EXPECT_EQ(CheckWorldInvariants(*world), "");
 }
 
+TEST(Dropper, ADropperStillInsideTheClusterFiresFromClearOfIt)
+{
+    // Easing out after a fast turn, the dropper can stand inside the
+    // cluster: a bubble fired from there overlapped a stuck one and burst.
+    WorldPtr world = NewEmptyWorld();
+    for (int col = 0; col <= 14; ++col)
+    {
+        double x, y;
+        CellCentre(col, 0, x, y);
+        AddBubble(*world, x, y, true, 1);
+    }
+    world->angle = 0.25;
+    world->distance = 0.3;
+    world->supply = 3;
+    world->queue[0] = QueuedBubble{1, 0, 4};
+    world->queueCount = 1;
+    CRandomGenerator rng = TutorialRng();
+    world->FireBubble(rng);
+
+    const CBubble* fired = world->live[world->liveCount - 1];
+    EXPECT_NEAR(fired->x, 14 * kColumnPitch + 0.05, 1e-12) << "where the dropper is bound for";
+    for (uint32_t i = 0; i + 1 < world->liveCount; ++i)
+        EXPECT_GE(std::hypot(fired->x - world->live[i]->x, fired->y - world->live[i]->y), 0.04);
+}
+
 TEST(Dropper, FiringWithEveryRecordLiveLaunchesNothing)
 {
     WorldPtr world = NewEmptyWorld();

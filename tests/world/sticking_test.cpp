@@ -302,7 +302,7 @@ TEST(StaleContacts, ContactUsesTheBubblesNotTheirOldPlaces)
     CBubble* a = AddBubble(*world, 0.3, 0.3, false, 1);
     CBubble* doomed = AddAtCell(*world, -10, -10, true, 2);
     CBubble* bystander = AddAtCell(*world, 10, 10, true, 3);
-    CBubble* b = AddBubble(*world, 0.35, 0.3, false, 1);
+    CBubble* b = AddBubble(*world, 0.34, 0.3, false, 1); // at contact: due now
     a->vx = 0.1;
     WorldEvent ev = {kEventNone, 1, 0, 0, nullptr, nullptr};
     world->FindNextEvent(ev);
@@ -325,5 +325,39 @@ TEST(StaleContacts, ContactUsesTheBubblesNotTheirOldPlaces)
     world->RemoveBubble(b);
     world->HandleEvent(rng, gone);
     EXPECT_EQ(a->neighbourCount, 0u);
+    EXPECT_EQ(CheckWorldInvariants(*world), "");
+}
+
+TEST(StaleContacts, AContactLinksOnlyAPairStillAtContactDistance)
+{
+    // Settling can snap one bubble of a pair to its cell, away from the
+    // other, before their contact is handled: a link across that gap led
+    // the same-colour search to a bubble that was not touching.
+    CRandomGenerator rng = TutorialRng();
+    WorldPtr world = NewEmptyWorld();
+    world->state = kWorldTutorial;
+    world->gravity = 0;
+    CBubble* resting = AddAtCell(*world, 5, 0, false, 1);
+    resting->x += 0.008;
+    CBubble* coming = AddBubble(*world, resting->x + 0.1, 0, false, 1);
+    coming->vx = -0.2;
+    for (int contact = 0; contact < 2; ++contact)
+    {
+        WorldEvent ev = {kEventNone, 1, 0, 0, nullptr, nullptr};
+        world->FindNextEvent(ev);
+        ASSERT_EQ(ev.type, kEventContact);
+        if (contact == 0)
+            StickAtItsCell(*world, resting); // as the settling at the start of the motion would
+        world->Advance(ev.time, 1);
+        world->HandleEvent(rng, ev);
+        if (contact == 0)
+        {
+            EXPECT_FALSE(coming->IsLinkedTo(resting)) << "0.008 apart";
+            EXPECT_FALSE(world->broadPhase->GetPairState(coming->body, resting->body) &
+                         CCollisionBroadPhase::kPairDisabled);
+        }
+    }
+    EXPECT_TRUE(coming->IsLinkedTo(resting)) << "met again";
+    EXPECT_NEAR(std::hypot(coming->x - resting->x, coming->y - resting->y), 0.04, 1e-12);
     EXPECT_EQ(CheckWorldInvariants(*world), "");
 }
