@@ -30,6 +30,14 @@ watcher() {
         grep -qzx "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
     done
 }
+# The watcher, once it has started and taken its name (within 10 s).
+await_watcher() {
+    for _ in $(seq 100); do
+        [ -n "$(watcher)" ] && { watcher; return 0; }
+        sleep 0.1
+    done
+    e2e_fail "no watcher $1"
+}
 record() { xprop -root _SKYLUME_DESKTOP_MODES | grep "(STRING)"; }
 # Within 3 s: the desktop back, no watcher left and no record of the modes.
 expect_all_back() {
@@ -73,8 +81,7 @@ expect_all_back "after the game"
 for signal in KILL SEGV; do
     start_probe
     e2e_expect ready 30
-    w=$(watcher)
-    [ -n "$w" ] || e2e_fail "no watcher in the game mode"
+    w=$(await_watcher "in the game mode") || exit 1
     # A program of its own, not a copy of the game's memory and folder.
     [ "$(readlink "/proc/$w/cwd")" = / ] && ! grep -q SYSV "/proc/$w/maps" \
         || e2e_fail "the watcher holds the game's folder or shared memory"
@@ -96,7 +103,7 @@ if [ "$(id -u)" = 0 ]; then
 fi
 start_probe
 e2e_expect ready 30
-[ -n "$(watcher)" ] || e2e_fail "no watcher with an unwritable settings folder"
+await_watcher "with an unwritable settings folder" >/dev/null || exit 1
 kill -KILL $E2E_GAME
 end_probe 137
 expect_all_back "after SIGKILL with an unwritable settings folder"
@@ -107,7 +114,8 @@ chmod -R u+w "$XDG_CONFIG_HOME"
 # takes the current mode for the desktop's.
 start_probe
 e2e_expect ready 30
-kill -KILL $(watcher) $E2E_GAME
+w=$(await_watcher "to kill") || exit 1
+kill -KILL "$w" $E2E_GAME
 end_probe 137
 sleep 1
 [ "$(e2e_screen_size)" = 1024x768 ] || e2e_fail "the game mode went with the watcher killed"
