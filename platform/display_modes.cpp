@@ -69,6 +69,13 @@ void RestoreVideoModes()
     g_backend->restore();
 }
 
+bool GetDesktopDisplay(int display, DisplayRect* rect, VideoMode* mode)
+{
+    *rect = DisplayRect{};
+    *mode = VideoMode{};
+    return g_backend->desktop(display, rect, mode);
+}
+
 int GetDisplayFromRect(const DisplayRect& rect)
 {
     int best = -1;

@@ -1,7 +1,9 @@
 // The displays and their video modes, read from and switched through the X
 // server's RandR extension. Display 0 is the primary one. A change can always
 // be undone: the first change of a display remembers how it was, and
-// RestoreVideoModes puts every changed display back.
+// RestoreVideoModes puts every changed display back. Several games may run
+// on one X server: the first switch remembers the desktop for all of them,
+// and only the game whose mode is shown puts it back.
 //
 // Where RandR cannot switch (no RandR 1.2, a single-mode screen, Xwayland) a
 // display lists its current mode only, so nothing is ever switched there.
@@ -52,19 +54,21 @@ bool GetCurrentVideoMode(int display, VideoMode* mode);
 void GetVideoModes(int display, VideoModeList* list);
 // True once the display shows a mode matching the given one.
 bool ChangeVideoMode(int display, const VideoMode& mode);
-// Puts every display changed by this process back as it was. Safe to call
-// at any time, also when nothing was changed.
+// Puts every display changed by this process back as it was, while it still
+// shows the mode this process set: once another game's mode is shown, that
+// game puts it back. Safe to call at any time, also when nothing was changed.
 void RestoreVideoModes();
+// The display as it was before any running game switched it: as the record
+// of the switch says, else as it is now.
+bool GetDesktopDisplay(int display, DisplayRect* rect, VideoMode* mode);
 // The display that holds most of the rectangle; -1 when it lies on none.
 int GetDisplayFromRect(const DisplayRect& rect);
 
-// From now on, while the X server's displays are switched, how they were is
-// recorded in the given file, and a watcher process puts them back should
-// this process end without doing so, however it ends. A record found here
-// now, left by a process that died with the displays switched and no
-// watcher to help, is acted on at once: the displays still in the mode that
-// process set are put back.
-void RecoverVideoModes(const char* recordPath);
+// While a display shows this process's mode, a watcher process stands by to
+// put it back should this process end without doing so, however it ends.
+// This puts back at once what a game left switched when it died with its
+// watcher: the displays still in the mode that game set.
+void RecoverVideoModes();
 
 // The calls behind the functions above. The X server's are used unless a
 // test puts in its own.
@@ -76,6 +80,7 @@ struct DisplayModeBackend
     void (*modes)(int display, VideoModeList* list);
     bool (*changeMode)(int display, const VideoMode& mode);
     void (*restore)();
+    bool (*desktop)(int display, DisplayRect* rect, VideoMode* mode);
 };
 
 // Null puts the X server's calls back.

@@ -3,11 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -23,6 +25,19 @@ std::string ParentDirectory(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string FileName(const std::string& path)
+{
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+// ".<name>.<process id>.": hidden, so no one takes it for a file of theirs,
+// and with its writer in it, so a start can tell one cut short by a kill
+// from one that a running game is writing.
+std::string TemporaryPrefix(const std::string& name, long writer)
+{
+    return "." + name + "." + std::to_string(writer) + ".";
 }
 
 bool MakeDirectories(const std::string& dir)
@@ -66,8 +81,8 @@ bool ReplaceFileDurably(const std::string& path, const char* data, size_t size)
     std::string dir = ParentDirectory(path);
     if (!MakeDirectories(dir))
         return false;
-    std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(&temp[0]);
+    std::string temp = dir + "/" + TemporaryPrefix(FileName(path), long(getpid())) + "XXXXXX";
+    int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0)
         return false;
     bool ok = WriteAll(fd, data, size) && fsync(fd) == 0;
@@ -106,50 +121,79 @@ public:
 
 const CTolerantUtf8 g_fileEncoding;
 
-// "<name>.XXXXXX" as mkstemp makes it from "<name>".
-bool IsTemporaryOf(const char* entry, const std::string& name)
+// The writer of a temporary of ours, as its name says; 0 for any other name.
+long WriterOfTemporary(const char* entry, const std::string& name)
 {
-    size_t length = name.size();
-    if (std::strncmp(entry, name.c_str(), length) != 0 || entry[length] != '.'
-        || std::strlen(entry + length + 1) != 6)
-        return false;
-    for (const char* c = entry + length + 1; *c; ++c)
+    std::string start = "." + name + ".";
+    if (std::strncmp(entry, start.c_str(), start.size()) != 0)
+        return 0;
+    const char* digits = entry + start.size();
+    if (*digits < '1' || *digits > '9')
+        return 0;
+    char* end = nullptr;
+    long writer = std::strtol(digits, &end, 10);
+    if (*end != '.' || std::strlen(end + 1) != 6)
+        return 0;
+    for (const char* c = end + 1; *c; ++c)
         if (!std::isalnum(static_cast<unsigned char>(*c)))
-            return false;
-    return true;
+            return 0;
+    return writer;
 }
 
-// A save cut short by a kill leaves its temporary file behind.
+bool HasEnded(long process)
+{
+    return kill(pid_t(process), 0) != 0 && errno == ESRCH;
+}
+
+// A save cut short by a kill leaves its temporary file behind. Only ours go,
+// and only once their writer has ended: another game may be saving now.
 void RemoveStaleTemporaries(const std::string& path)
 {
     std::string dir = ParentDirectory(path);
-    std::string name = path.substr(path.find_last_of('/') + 1);
+    std::string name = FileName(path);
     DIR* folder = opendir(dir.c_str());
     if (!folder)
         return;
-    while (const dirent* entry = readdir(folder))
-        if (IsTemporaryOf(entry->d_name, name))
-            unlink((dir + "/" + entry->d_name).c_str());
+    while (const dirent* entry = readdir(folder)) {
+        long writer = WriterOfTemporary(entry->d_name, name);
+        struct stat info;
+        if (writer && HasEnded(writer)
+            && fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISREG(info.st_mode))
+            unlinkat(dirfd(folder), entry->d_name, 0);
+    }
     closedir(folder);
 }
 
+// Under a name no other file has: one set aside earlier stays as it is.
+void SetAside(const std::string& file)
+{
+    std::string aside = file + ".unreadable";
+    for (int n = 2; n < 100; ++n) {
+        if (renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0
+            || errno != EEXIST)
+            return;
+        aside = file + ".unreadable." + std::to_string(n);
+    }
+}
+
 // Runs before the toolkit parses the file: stale temporaries go, and an
-// unreadable file is kept aside.
+// unreadable file is kept aside. Anything but a regular file (a folder, a
+// pipe that would wait for a writer for ever) cannot be read as one.
 const wxString& PrepareFile(const wxString& path)
 {
     std::string file = path.utf8_string();
     RemoveStaleTemporaries(file);
-    int fd = open(file.c_str(), O_RDONLY);
+    int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     bool unreadable = fd < 0 ? errno != ENOENT : false;
     if (fd >= 0) {
+        struct stat info;
         char probe;
-        unreadable = read(fd, &probe, 1) < 0;
+        unreadable = fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || read(fd, &probe, 1) < 0;
         close(fd);
     }
-    if (unreadable) {
-        std::string aside = file + ".unreadable";
-        rename(file.c_str(), aside.c_str());
-    }
+    if (unreadable)
+        SetAside(file);
     return path;
 }
 

@@ -4,98 +4,133 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 namespace {
 
+const char kWatcherName[] = "skylume-watch";
+const int kWatchedSocket = 3;
+const char kNote = 'n';
 const char kDismissed = 'd';
 
 int g_watcher = -1;  // our end of the watcher's socket
 
-void CloseFilesFrom(int first)
-{
-    if (close_range(first, ~0U, 0) == 0)
-        return;
-    rlimit limit;
-    int last = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536
-        ? int(limit.rlim_cur)
-        : 65536;
-    for (int fd = first; fd < last; ++fd)
-        close(fd);
-}
-
 // The socket becomes descriptor 3, the standard ones /dev/null, and nothing
 // else stays open: not the X connection, nor files, nor anyone's pipes.
-void KeepOnly(int socket)
+// Async-signal-safe: it runs between fork and exec.
+void KeepOnly(int socket, int fileLimit)
 {
-    int watched = fcntl(socket, F_DUPFD, 3);
+    int watched = fcntl(socket, F_DUPFD, kWatchedSocket);
     int null = open("/dev/null", O_RDWR);
     for (int fd = 0; fd < 3; ++fd)
         dup2(null, fd);
-    if (watched != 3)
-        dup2(watched, 3);
-    CloseFilesFrom(4);
+    if (watched != kWatchedSocket)
+        dup2(watched, kWatchedSocket);
+    if (close_range(kWatchedSocket + 1, ~0U, 0) != 0)
+        for (int fd = kWatchedSocket + 1; fd < fileLimit; ++fd)
+            close(fd);
 }
 
-[[noreturn]] void Watch(int socket, void (*afterDeath)(int), pid_t watched)
+int FileLimit()
 {
-    prctl(PR_SET_NAME, "skylume-watch");
-    KeepOnly(socket);
-    // The handlers inherited would act for a program that is not here.
-    for (int signal = 1; signal < NSIG; ++signal)
-        std::signal(signal, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    // The end of the stream is the end of the process: the kernel closes
-    // its end however it dies. A dismissal, or anything else, ends the watch.
-    char message = 0;
-    ssize_t got;
-    do
-        got = read(3, &message, 1);
-    while (got < 0 && errno == EINTR);
-    if (got == 0)
-        afterDeath(watched);
-    _exit(0);
+    rlimit limit;
+    return getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536 ? int(limit.rlim_cur)
+                                                                           : 65536;
 }
 
 } // namespace
 
-void StartExitWatcher(void (*afterDeath)(int))
+bool StartExitWatcher()
 {
     if (g_watcher >= 0)
-        return;
+        return true;
     int ends[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
-        return;
-    pid_t self = getpid();
-    pid_t between = fork();
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
+        return false;
+    // The game has threads: a lock one of them holds at the fork stays held
+    // in the child for ever. Everything is made ready here, and the children
+    // make only async-signal-safe calls until the exec.
+    char* argv[] = {const_cast<char*>(kWatcherName), nullptr};
+    int fileLimit = FileLimit();
+    sigset_t none;
+    sigemptyset(&none);
+    pid_t between = _Fork();
     if (between == 0) {
-        // The watcher's parent ends at once and leaves it to init.
         setsid();
-        if (fork() == 0)
-            Watch(ends[0], afterDeath, self);
+        if (_Fork() == 0) {
+            KeepOnly(ends[0], fileLimit);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            execve("/proc/self/exe", argv, environ);
+        }
         _exit(0);
     }
     close(ends[0]);
     if (between < 0) {
         close(ends[1]);
-        return;
+        return false;
     }
     while (waitpid(between, nullptr, 0) < 0 && errno == EINTR) {
     }
     g_watcher = ends[1];
+    return true;
+}
+
+void TellExitWatcher(const char* note)
+{
+    if (g_watcher < 0)
+        return;
+    char message[1 + MaxWatcherNote];
+    size_t length = strnlen(note, MaxWatcherNote);
+    message[0] = kNote;
+    std::memcpy(message + 1, note, length);
+    send(g_watcher, message, 1 + length, MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 void DismissExitWatcher()
 {
     if (g_watcher < 0)
         return;
-    send(g_watcher, &kDismissed, 1, MSG_NOSIGNAL);
+    send(g_watcher, &kDismissed, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
     close(g_watcher);
     g_watcher = -1;
+}
+
+bool IsExitWatcher(int argc, char** argv)
+{
+    struct stat socket;
+    return argc == 1 && std::strcmp(argv[0], kWatcherName) == 0
+        && fstat(kWatchedSocket, &socket) == 0 && S_ISSOCK(socket.st_mode);
+}
+
+void WatchForExit(void (*afterDeath)(const char* note))
+{
+    prctl(PR_SET_NAME, kWatcherName);
+    // Ignored signals outlive the exec; the watcher ignores none.
+    for (int signal = 1; signal < NSIG; ++signal)
+        std::signal(signal, SIG_DFL);
+    // Holding no folder, it keeps none from being unmounted.
+    if (chdir("/") != 0)
+        _exit(1);
+    static char note[MaxWatcherNote + 1];
+    static char message[MaxWatcherNote + 2];
+    for (;;) {
+        ssize_t got = recv(kWatchedSocket, message, sizeof message - 1, 0);
+        if (got < 0 && errno == EINTR)
+            continue;
+        // The kernel closes the game's end however it dies.
+        if (got == 0 && note[0])
+            afterDeath(note);
+        // A dismissal, or anything else, ends the watch.
+        if (got <= 0 || message[0] != kNote)
+            break;
+        std::memcpy(note, message + 1, got - 1);
+        note[got - 1] = 0;
+    }
+    _exit(0);
 }

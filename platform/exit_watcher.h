@@ -1,13 +1,28 @@
 // A helper process that acts for this one once it has died, however it died
 // (a kill that no handler sees included).
+//
+// It is this program's own executable started afresh under the name
+// "skylume-watch": it shares no memory, thread, lock or open file with the
+// game, only a socket on which the game hands it a note of what to do. Its
+// session is its own and its parent ends at once, so no signal sent to the
+// game's group reaches it and it is never left a zombie.
 #pragma once
 
-// Starts the watcher; further calls do nothing. It keeps nothing of this
-// process's open but the socket it waits on, and when this process has
-// ended it runs `afterDeath` with this process's id in itself and ends,
-// unless dismissed first.
-// Its session is its own and its parent ends at once, so no signal sent to
-// this process's group reaches it and it is never left a zombie.
-void StartExitWatcher(void (*afterDeath)(int endedProcess));
-// The watcher ends without running anything.
+enum
+{
+    MaxWatcherNote = 8192,
+};
+
+// Starts the watcher; further calls do nothing. False when it could not be
+// started.
+bool StartExitWatcher();
+// Replaces the note the watcher keeps; an empty one leaves it nothing to do.
+void TellExitWatcher(const char* note);
+// The watcher ends without doing anything.
 void DismissExitWatcher();
+
+// In the watcher: true when this process was started as one.
+bool IsExitWatcher(int argc, char** argv);
+// Waits for the game to end, runs `afterDeath` with the last note it handed
+// over unless it dismissed the watcher first, and ends the process.
+[[noreturn]] void WatchForExit(void (*afterDeath)(const char* note));

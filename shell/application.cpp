@@ -77,7 +77,8 @@ bool CTamberApplication::OnInit()
     wxImage::AddHandler(new wxPNGHandler);
     std::unique_ptr<wxLocale> locale = MakeStartupLocale();
     LoadSettings();
-    RecoverDesktopModes();
+    // A game that died with its watcher left the display switched.
+    RecoverVideoModes();
     if (g_settings.eulaVersion < 1 && !AcceptTermsOfUse())
         return false;
     focusTimer = std::make_unique<wxTimer>(this);

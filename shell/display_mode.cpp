@@ -3,7 +3,6 @@
 #include <chrono>
 #include <csignal>
 #include <exception>
-#include <string>
 
 #include <GL/gl.h>
 #include <wx/app.h>
@@ -12,7 +11,6 @@
 #include <wx/glcanvas.h>
 #include <wx/utils.h>
 
-#include "platform/durable_file_config.h"
 #include "shell/display_dialog.h"
 #include "shell/settings.h"
 
@@ -50,14 +48,16 @@ bool DisplayOffers(int display, const VideoMode& mode)
 }
 
 // The stored choice counts while its display keeps the geometry it had and
-// still offers the mode. Sets `found` when the display matched at all.
+// still offers the mode. Sets `found` when the display matched at all. The
+// geometry is the desktop's: another game may have the display switched.
 bool StoredChoice(DisplayChoice* choice, bool* found)
 {
     const GameSettings& s = g_settings;
     if (s.displayIndex < 0 || s.displayIndex >= GetDisplayCount())
         return false;
     DisplayRect rect;
-    if (!GetDisplayGeometry(s.displayIndex, &rect) || rect.x != s.displayLeft
+    VideoMode desktop;
+    if (!GetDesktopDisplay(s.displayIndex, &rect, &desktop) || rect.x != s.displayLeft
         || rect.y != s.displayTop || rect.width != s.displayWidth
         || rect.height != s.displayHeight)
         return false;
@@ -70,7 +70,8 @@ void StoreChoice(const DisplayChoice& choice)
 {
     GameSettings& s = g_settings;
     DisplayRect rect;
-    GetDisplayGeometry(choice.index, &rect);
+    VideoMode desktop;
+    GetDesktopDisplay(choice.index, &rect, &desktop);
     s.displayIndex = choice.index;
     WriteConfigInt("/Display/Index", s.displayIndex);
     s.displayTop = rect.y;
@@ -167,7 +168,8 @@ bool ChooseDisplayMode()
     bool valid = StoredChoice(&choice, &found);
     if (!found && GetDisplayCount() == 1) {
         choice.index = 0;
-        valid = GetCurrentVideoMode(0, &choice.mode);
+        DisplayRect rect;
+        valid = GetDesktopDisplay(0, &rect, &choice.mode);
         choice.mode.refresh = 0;
     }
     valid = valid && IsUsableMode(choice.mode);
@@ -192,13 +194,17 @@ bool EnterGameDisplayMode(wxFrame* frame, wxWindow* stage)
         return true;
     InstallDesktopGuards();
     FadeCurtain();
-    VideoMode current;
+    VideoMode current, desktop;
+    DisplayRect rect;
     GetCurrentVideoMode(g_displayIndex, &current);
+    GetDesktopDisplay(g_displayIndex, &rect, &desktop);
     // After a failed way back the saved mode is still the desktop's.
     if (!g_desktopModeChanged)
-        g_desktopMode = current;
+        g_desktopMode = desktop;
     VideoMode shown = current;
-    if (!VideoModeMatches(current, g_gameMode)) {
+    // Another game's mode may be shown, the same as this game's or not: the
+    // switch makes the display this game's.
+    if (!VideoModeMatches(current, g_gameMode) || !VideoModeMatches(desktop, g_gameMode)) {
         if (ChangeVideoMode(g_displayIndex, g_gameMode)) {
             g_desktopModeChanged = true;
             shown = g_gameMode;
@@ -225,12 +231,9 @@ bool LeaveGameDisplayMode(wxFrame* frame)
 {
     if (!g_gameModeEntered && !g_desktopModeChanged)
         return true;
+    // Only where the display still shows this game's mode.
     if (g_desktopModeChanged) {
-        VideoMode current;
-        GetCurrentVideoMode(g_displayIndex, &current);
-        if (!SameVideoMode(current, g_desktopMode)
-            && !ChangeVideoMode(g_displayIndex, g_desktopMode))
-            RestoreVideoModes();
+        RestoreVideoModes();
         g_desktopModeChanged = false;
     }
     if (frame)
@@ -245,13 +248,6 @@ void RestoreDesktopMode()
         return;
     RestoreVideoModes();
     g_desktopModeChanged = false;
-}
-
-void RecoverDesktopModes()
-{
-    std::string settings = DefaultConfigFilePath("skylume").utf8_string();
-    std::string record = settings.substr(0, settings.find_last_of('/') + 1) + "display-modes";
-    RecoverVideoModes(record.c_str());
 }
 
 int CurtainLevel(int64_t remaining)

@@ -14,7 +14,7 @@ class wxWindow;
 extern int g_displayIndex;
 extern bool g_displayChosen;
 extern VideoMode g_gameMode;          // refresh rate always 0
-extern VideoMode g_desktopMode;       // saved on the last entry into the game mode
+extern VideoMode g_desktopMode;       // the desktop's, as of the last entry into the game mode
 extern bool g_gameModeEntered;        // game mode entered and the window shown
 extern bool g_desktopModeChanged;     // the game switched the mode and has not switched back
 extern wxFrame* g_curtain;
@@ -38,7 +38,3 @@ void FadeCurtain();
 int CurtainLevel(int64_t remaining);
 // Puts the desktop mode back if the game changed it; for the exit paths.
 void RestoreDesktopMode();
-// At start: puts back a desktop that a game before this one left switched
-// when it died, and keeps this game's switches on record beside the settings
-// file, so that one killed outright is undone too.
-void RecoverDesktopModes();

@@ -3,7 +3,8 @@
 # mode is entered behind the curtain, left while another program has the
 # focus, and the desktop's mode always comes back, also after an uncaught
 # error, a termination signal or a kill (by the game's watcher process, or
-# at the next start when the watcher died too). Ctrl held at start, or a
+# at the next start when the watcher died too), and with a settings folder
+# the game cannot write to. Ctrl held at start, or a
 # stored mode the display no longer offers, brings up the display dialog
 # with the real modes.
 . "$(dirname "$0")/session.sh"
@@ -18,7 +19,7 @@ stored_choice() { # width height
 }
 start_probe() {
     : >"$E2E_LOG"
-    "$probe" >>"$E2E_LOG" 2>"$E2E_HOME/probe.err" & E2E_GAME=$!
+    ${as_player:-} "$probe" >>"$E2E_LOG" 2>"$E2E_HOME/probe.err" & E2E_GAME=$!
 }
 expect_desktop() {
     [ "$(e2e_screen_size)" = $desktop ] || e2e_fail "desktop left at $(e2e_screen_size) $1"
@@ -29,14 +30,22 @@ watcher() {
         grep -qzx "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
     done
 }
+# The watcher, once it has started and taken its name (within 10 s).
+await_watcher() {
+    for _ in $(seq 100); do
+        [ -n "$(watcher)" ] && { watcher; return 0; }
+        sleep 0.1
+    done
+    e2e_fail "no watcher $1"
+}
+record() { xprop -root _SKYLUME_DESKTOP_MODES | grep "(STRING)"; }
 # Within 3 s: the desktop back, no watcher left and no record of the modes.
 expect_all_back() {
     for _ in $(seq 30); do
-        [ "$(e2e_screen_size)" = $desktop ] && [ -z "$(watcher)" ] \
-            && [ ! -e "$XDG_CONFIG_HOME/skylume/display-modes" ] && return 0
+        [ "$(e2e_screen_size)" = $desktop ] && [ -z "$(watcher)" ] && [ -z "$(record)" ] && return 0
         sleep 0.1
     done
-    e2e_fail "$1: screen $(e2e_screen_size), watcher '$(watcher)', $(ls "$XDG_CONFIG_HOME/skylume")"
+    e2e_fail "$1: screen $(e2e_screen_size), watcher '$(watcher)', record '$(record)'"
 }
 end_probe() { # expected status
     e2e_wait_exit $E2E_GAME 20 || e2e_fail "probe did not end"
@@ -72,7 +81,10 @@ expect_all_back "after the game"
 for signal in KILL SEGV; do
     start_probe
     e2e_expect ready 30
-    [ -n "$(watcher)" ] || e2e_fail "no watcher in the game mode"
+    w=$(await_watcher "in the game mode") || exit 1
+    # A program of its own, not a copy of the game's memory and folder.
+    [ "$(readlink "/proc/$w/cwd")" = / ] && ! grep -q SYSV "/proc/$w/maps" \
+        || e2e_fail "the watcher holds the game's folder or shared memory"
     kill -$signal $E2E_GAME
     # Its status is the sanitizer's in a sanitizer build.
     e2e_wait_exit $E2E_GAME 20 || e2e_fail "probe did not end on SIG$signal"
@@ -80,11 +92,30 @@ for signal in KILL SEGV; do
     expect_all_back "after SIG$signal"
 done
 
+# A settings folder the game cannot write to: killed outright, it still has
+# the desktop put back. Root writes anywhere, so it plays as nobody.
+stored_choice 1024 768
+chmod -R a+rX,a-w "$XDG_CONFIG_HOME"
+chmod a+x "$E2E_HOME"
+if [ "$(id -u)" = 0 ]; then
+    as_player="setpriv --reuid=65534 --regid=65534 --clear-groups"
+    $as_player test -x "$probe" || { as_player=; echo "note: nobody cannot run $probe; played as root"; }
+fi
+start_probe
+e2e_expect ready 30
+await_watcher "with an unwritable settings folder" >/dev/null || exit 1
+kill -KILL $E2E_GAME
+end_probe 137
+expect_all_back "after SIGKILL with an unwritable settings folder"
+as_player=
+chmod -R u+w "$XDG_CONFIG_HOME"
+
 # The watcher killed too: the next start puts the desktop back before it
 # takes the current mode for the desktop's.
 start_probe
 e2e_expect ready 30
-kill -KILL $(watcher) $E2E_GAME
+w=$(await_watcher "to kill") || exit 1
+kill -KILL "$w" $E2E_GAME
 end_probe 137
 sleep 1
 [ "$(e2e_screen_size)" = 1024x768 ] || e2e_fail "the game mode went with the watcher killed"

@@ -2,36 +2,49 @@
 # manager, a private home, and helpers to wait for windows and processes.
 set -u
 
-# With the argument "modes" the display is a real X server (Xorg with the
-# dummy driver) that offers several modes and switches between them.
+# Starts an X server with a window manager on it; with the argument "modes"
+# a real X server (Xorg with the dummy driver) that offers several modes and
+# switches between them. Leaves its display in E2E_NEW_DISPLAY and the
+# processes in E2E_NEW_SERVER and E2E_NEW_WM; e2e_stop ends them all.
+e2e_start_server() {
+    local displayfd
+    displayfd=$(mktemp "$E2E_HOME/displayfd-XXXXXX")
+    exec 5>"$displayfd"
+    if [ "${1:-}" = modes ]; then
+        mkdir -p "$E2E_HOME/xorg.conf.d"
+        Xorg -displayfd 5 -config "$(dirname "${BASH_SOURCE[0]}")/xorg-dummy.conf" \
+            -configdir "$E2E_HOME/xorg.conf.d" -noreset -nolisten tcp \
+            -logfile "$displayfd.xorg.log" >"$displayfd.log" 2>&1 &
+    else
+        Xvfb -displayfd 5 -screen 0 1280x720x24 -nolisten tcp >"$displayfd.log" 2>&1 &
+    fi
+    E2E_NEW_SERVER=$!
+    exec 5>&-
+    for _ in $(seq 100); do
+        [ -s "$displayfd" ] && break
+        sleep 0.1
+    done
+    E2E_NEW_DISPLAY=:$(head -n1 "$displayfd")
+    DISPLAY=$E2E_NEW_DISPLAY openbox --sm-disable >"$displayfd.openbox.log" 2>&1 &
+    E2E_NEW_WM=$!
+    E2E_SERVERS="${E2E_SERVERS:-} $E2E_NEW_WM $E2E_NEW_SERVER"
+    sleep 0.5
+}
+
 e2e_start_display() {
     E2E_HOME=$(mktemp -d /tmp/skylume-e2e-XXXXXX)
     export HOME=$E2E_HOME XDG_CONFIG_HOME=$E2E_HOME/.config GDK_BACKEND=x11 NO_AT_BRIDGE=1
-    exec 5>"$E2E_HOME/displayfd"
-    if [ "${1:-}" = modes ]; then
-        mkdir "$E2E_HOME/xorg.conf.d"
-        Xorg -displayfd 5 -config "$(dirname "${BASH_SOURCE[0]}")/xorg-dummy.conf" \
-            -configdir "$E2E_HOME/xorg.conf.d" -noreset -nolisten tcp \
-            -logfile "$E2E_HOME/xorg.log" >"$E2E_HOME/xvfb.log" 2>&1 &
-    else
-        Xvfb -displayfd 5 -screen 0 1280x720x24 -nolisten tcp >"$E2E_HOME/xvfb.log" 2>&1 &
-    fi
-    E2E_XVFB=$!
-    for _ in $(seq 100); do
-        [ -s "$E2E_HOME/displayfd" ] && break
-        sleep 0.1
-    done
-    export DISPLAY=:$(head -n1 "$E2E_HOME/displayfd")
-    openbox --sm-disable >"$E2E_HOME/openbox.log" 2>&1 &
-    E2E_WM=$!
-    sleep 0.5
+    e2e_start_server "${1:-}"
+    export DISPLAY=$E2E_NEW_DISPLAY
+    E2E_XVFB=$E2E_NEW_SERVER E2E_WM=$E2E_NEW_WM
     trap e2e_stop EXIT
 }
 
 e2e_stop() {
     [ -n "${E2E_GAME:-}" ] && kill "$E2E_GAME" 2>/dev/null
-    kill "$E2E_WM" "$E2E_XVFB" 2>/dev/null
+    kill $E2E_SERVERS 2>/dev/null
     wait 2>/dev/null
+    E2E_SERVERS=
     rm -rf "$E2E_HOME"
 }
 

@@ -2,9 +2,12 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -24,7 +27,7 @@ std::vector<std::string> Entries(const std::string& dir)
     std::vector<std::string> names;
     if (DIR* d = opendir(dir.c_str())) {
         while (dirent* e = readdir(d))
-            if (e->d_name[0] != '.')
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
                 names.push_back(e->d_name);
         closedir(d);
     }
@@ -82,6 +85,13 @@ TEST(DurableFileConfig, UnreadableFileIsSetAsideNotOverwritten)
     struct stat info;
     ASSERT_EQ(stat((path + ".unreadable/inside").c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(stat(path.c_str(), &info) == 0 ? info.st_mode : 0));
+
+    // A pipe would wait for a writer for ever; the first file set aside stays.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    CDurableFileConfig again("skylume", wxString::FromUTF8(path));
+    EXPECT_TRUE(S_ISFIFO(stat((path + ".unreadable.2").c_str(), &info) == 0 ? info.st_mode : 0));
+    EXPECT_EQ(stat((path + ".unreadable/inside").c_str(), &info), 0);
 }
 
 TEST(DurableFileConfig, UndecodableFilesKeepEverythingTheyHold)
@@ -106,20 +116,33 @@ TEST(DurableFileConfig, UndecodableFilesKeepEverythingTheyHold)
     }
 }
 
-TEST(DurableFileConfig, TemporariesOfSavesCutShortAreRemovedAtStart)
+TEST(DurableFileConfig, OnlyTemporariesOfSavesCutShortAreRemovedAtStart)
 {
     ConfigSandbox sandbox;
     ASSERT_EQ(system(("mkdir -p '" + sandbox.Dir() + "'").c_str()), 0);
     WriteFile(sandbox.File(), "[A]\nB=1\n");
-    for (const char* name : {"skylume.conf.a1B2c3", "skylume.conf.XXXXXX", "skylume.conf.unreadable",
-                             "skylume.conf.1234567", "other.conf.a1B2c3"})
+    pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    const std::string cutShort = ".skylume.conf." + std::to_string(ended) + ".a1B2c3";
+    // Names a player may give, and a save another running game is making.
+    std::vector<std::string> others = {
+        "skylume.conf.a1B2c3", "skylume.conf.backup", "skylume.conf.200801",
+        "skylume.conf.unreadable", ".skylume.conf.backup", "other.conf.a1B2c3",
+        ".skylume.conf." + std::to_string(getppid()) + ".d4E5f6",
+    };
+    for (const std::string& name : others)
         WriteFile(sandbox.Dir() + "/" + name, "[A]\nB=2\n");
+    WriteFile(sandbox.Dir() + "/" + cutShort, "[A]\nB=2\n");
     CDurableFileConfig store("skylume", wxString::FromUTF8(sandbox.File()));
+    EXPECT_EQ(store.ReadLong("/A/B", 0), 1);
+    EXPECT_TRUE(store.Write("/A/B", 3L));
+    others.push_back("skylume.conf");
+    std::sort(others.begin(), others.end());
     std::vector<std::string> left = Entries(sandbox.Dir());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"other.conf.a1B2c3", "skylume.conf",
-                                              "skylume.conf.1234567", "skylume.conf.unreadable"}));
-    EXPECT_EQ(store.ReadLong("/A/B", 0), 1);
+    EXPECT_EQ(left, others);
 }
 
 TEST(DurableFileConfig, FailedWriteIsReportedAndRetriedByFlush)

@@ -82,7 +82,22 @@ void Restore()
     }
 }
 
-const DisplayModeBackend kFake = {Count, Geometry, CurrentMode, Modes, ChangeMode, Restore};
+bool Desktop(int display, DisplayRect* rect, VideoMode* mode)
+{
+    if (!Exists(display))
+        return false;
+    const FakeDisplay& d = g_fake.displays[display];
+    *rect = d.rect;
+    *mode = d.current;
+    if (d.changed) {
+        *mode = d.original;
+        rect->width = mode->width;
+        rect->height = mode->height;
+    }
+    return true;
+}
+
+const DisplayModeBackend kFake = {Count, Geometry, CurrentMode, Modes, ChangeMode, Restore, Desktop};
 
 } // namespace
 
