@@ -28,11 +28,6 @@ wxEND_EVENT_TABLE()
 
 namespace {
 
-// Focus moving between two of the program's windows passes through a moment
-// where none has it (a closing dialog hands it back through the window
-// manager): only a loss that lasts this long counts.
-const int kFocusSettleMs = 200;
-
 bool g_focusLost = false;
 std::chrono::steady_clock::time_point g_focusLostAt;
 

@@ -13,6 +13,7 @@
 #include "shell/vertical_sync.h"
 
 CGameGraphics* g_graphics = nullptr;
+const int kFocusSettleMs = 200;
 std::list<InputHandler> g_inputHandlers;
 
 namespace {

@@ -42,6 +42,12 @@ struct CGameGraphics
 };
 
 extern CGameGraphics* g_graphics;
+
+// Focus moving between two of the program's windows passes through moments
+// where none has it (a closing dialog hands it back through the window
+// manager, a popup takes it without one): only a loss that lasts this long
+// counts.
+extern const int kFocusSettleMs;
 extern std::list<InputHandler> g_inputHandlers;
 
 // Creates the record, the frame and its stage, enters the game display mode

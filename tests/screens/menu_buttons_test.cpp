@@ -347,7 +347,7 @@ TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
         expectMenuStateKept(false);
 
         // Another window taking the focus closes it, as it closes a menu,
-        // rather than leaving it over that window.
+        // rather than leaving it over that window; the focus stays there.
         wxFrame* elsewhere = nullptr;
         WhenChoicePopupShows([&](wxWindow*) {
             elsewhere =
@@ -358,11 +358,42 @@ TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
         PumpUntil([&] { return elsewhere && !ShownChoicePopup(); });
         EXPECT_FALSE(IsChoicePopupShown());
         EXPECT_EQ(index, 0);
+        PumpEvents(300);
+        EXPECT_TRUE(elsewhere && elsewhere->IsActive()) << "the menu took the focus back";
+        EXPECT_FALSE(d.IsActive());
         if (elsewhere)
             elsewhere->Destroy();
         d.EndModal(0);
     });
     EXPECT_EQ(id, 0);
+}
+
+// Kiosks and bare X sessions have no window manager: there the menu goes
+// inactive as the popup takes the pointer, and the popup takes the focus
+// itself. Run by the test program on a server without one.
+TEST_F(ButtonsTest, WithoutAWindowManagerThePopupOpensStepsAndChooses)
+{
+    int index = 0;
+    auto* choice = new CTamberMenuChoice(&menu, &index, kLevels);
+    menu.AddWindow(choice);
+    ShowModalAndDo(menu, [&](wxDialog& d) {
+        choice->SetFocus();
+        PumpUntil([&] { return d.IsActive() && wxWindow::FindFocus() == choice; });
+        WhenChoicePopupShows([&](wxWindow* popup) {
+            // Longer than a loss of the focus must last to count.
+            PumpEvents(kFocusSettleMs + 200);
+            EXPECT_TRUE(popup->IsShown()) << "the popup closed by itself";
+            EXPECT_TRUE(d.IsActive()) << "the program counts as having lost the focus";
+            PressKeys("Down Down Return");
+        });
+        PressKeys("Return");
+        PumpUntil([&] { return index == 1 && !ShownChoicePopup(); });
+        EXPECT_EQ(index, 1);
+        EXPECT_TRUE(d.IsModal()) << "choosing closed the menu";
+        PumpUntil([&] { return wxWindow::FindFocus() == choice; });
+        EXPECT_EQ(wxWindow::FindFocus(), choice);
+        d.EndModal(0);
+    });
 }
 
 TEST_F(ButtonsTest, ArrowsStepThroughTheOptionsStopAtTheEndsAndTabLeaves)
