@@ -14,6 +14,7 @@
 
 CGameGraphics* g_graphics = nullptr;
 const int kFocusSettleMs = 200;
+const int kMenuCloseSettleMs = 1000;
 std::list<InputHandler> g_inputHandlers;
 
 namespace {
