@@ -149,6 +149,19 @@ void WhenChoicePopupShows(const std::function<void(wxWindow*)>& action)
     new ChoicePopupWatch(action);
 }
 
+// Enter on the focused choice opens its popup (what WhenChoicePopupShows set
+// up then chooses); the row chosen is taken, the menu stays and the focus is
+// back on the choice.
+void OpenByEnterAndExpectChosen(wxDialog& menu, wxWindow* choice, const int& index, int row)
+{
+    PressKeys("Return");
+    PumpUntil([&] { return index == row && !ShownChoicePopup(); });
+    EXPECT_EQ(index, row);
+    EXPECT_TRUE(menu.IsModal()) << "choosing closed the menu";
+    PumpUntil([&] { return wxWindow::FindFocus() == choice; });
+    EXPECT_EQ(wxWindow::FindFocus(), choice);
+}
+
 } // namespace
 
 TEST(ButtonPicture, SelectedWhilePressedOverItFocusedOnlyWithoutAPress)
@@ -293,12 +306,7 @@ TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
             EXPECT_GT(CountBrightPixels(shot.GetSubImage(thirdDot)), 0);
             PressKeys("Tab Return");
         });
-        PressKeys("Return");
-        PumpUntil([&] { return index == 1 && !ShownChoicePopup(); });
-        EXPECT_EQ(index, 1);
-        EXPECT_TRUE(d.IsModal()) << "choosing closed the menu";
-        PumpUntil([&] { return wxWindow::FindFocus() == choice; });
-        EXPECT_EQ(wxWindow::FindFocus(), choice);
+        OpenByEnterAndExpectChosen(d, choice, index, 1);
         expectMenuStateKept(false);
 
         // Up from no row lights the last; Escape closes without a change,
@@ -386,12 +394,7 @@ TEST_F(ButtonsTest, WithoutAWindowManagerThePopupOpensStepsAndChooses)
             EXPECT_TRUE(d.IsActive()) << "the program counts as having lost the focus";
             PressKeys("Down Down Return");
         });
-        PressKeys("Return");
-        PumpUntil([&] { return index == 1 && !ShownChoicePopup(); });
-        EXPECT_EQ(index, 1);
-        EXPECT_TRUE(d.IsModal()) << "choosing closed the menu";
-        PumpUntil([&] { return wxWindow::FindFocus() == choice; });
-        EXPECT_EQ(wxWindow::FindFocus(), choice);
+        OpenByEnterAndExpectChosen(d, choice, index, 1);
         d.EndModal(0);
     });
 }
