@@ -98,12 +98,12 @@ void Play(CBubbleWorld& world)
     world.dropRequested = 1;
 }
 
-void DrawWith(Drawing drawing, CBubbleWorld& world)
+void DrawWith(Drawing drawing, CBubbleWorld& world, const OwnTextures& own)
 {
     if (drawing == kBatched)
         world.Draw();
     else if (drawing == kQuadByQuad)
-        DrawWorldQuadByQuad(world);
+        DrawWorldQuadByQuad(world, own);
     else {
         world.PlayPendingSounds();
         world.DrawBackground();
@@ -162,6 +162,7 @@ void Run(double seconds)
     CBubbleWorld& world = level->world;
     world.BuildLevel(level->rng, session);
     world.LoadAssets(&session);
+    OwnTextures own = LoadOwnTextures();
 
     Figures figures[kDrawings];
     uint32_t bubbles = 0, maxLive = 0, frames = 0;
@@ -179,7 +180,7 @@ void Run(double seconds)
         world.Step(level->rng, g_graphics->frameStep / 1000.0);
         Clock::time_point t2 = Clock::now();
         glClear(GL_COLOR_BUFFER_BIT);
-        DrawWith(drawing, world);
+        DrawWith(drawing, world, own);
         glFinish();
         Clock::time_point t3 = Clock::now();
         PresentFrame();
@@ -199,6 +200,7 @@ void Run(double seconds)
     delete world.broadPhase;
     world.broadPhase = nullptr;
     world.UnloadAssets();
+    FreeOwnTextures(own);
 
     size_t n = 0;
     for (const Figures& f : figures)

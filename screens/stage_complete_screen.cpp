@@ -25,22 +25,18 @@ const double kTrailAlpha = 0.5;
 
 void CStageCompleteScreen::Load(uint32_t stage)
 {
-    LoadTexture("bubble", bubbleImage, bubbleTexture);
-    LoadTexture("star", starImage, starTexture);
     // Column 0 of "stages" is the tutorial's picture.
     LoadColumnTexture("stages", int(stage + 1) * 256, 128, stageImage, stageTexture);
     LoadTexture("text_completed", captionImage, captionTexture);
-    const RGBABitmap* sparks[] = {bubbleImage, starImage};
+    const char* const sparks[] = {"bubble", "star"};
     TextureRegion regions[2];
-    BuildAtlas(sparkAtlas, sparks, 2, regions);
+    BuildAtlasFromResources(sparkAtlas, sparks, 2, regions);
     bubbleRegion = regions[0];
     starRegion = regions[1];
 }
 
 void CStageCompleteScreen::Unload()
 {
-    FreeTexture(bubbleImage, bubbleTexture);
-    FreeTexture(starImage, starTexture);
     FreeTexture(stageImage, stageTexture);
     FreeTexture(captionImage, captionTexture);
     FreeAtlas(sparkAtlas);

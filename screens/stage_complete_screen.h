@@ -56,10 +56,6 @@ double EnvelopeValue(const EnvelopeKey* keys, double t);
 
 struct CStageCompleteScreen
 {
-    RGBABitmap* bubbleImage;
-    TextureRecord* bubbleTexture;
-    RGBABitmap* starImage;
-    TextureRecord* starTexture;
     RGBABitmap* stageImage;
     TextureRecord* stageTexture;
     RGBABitmap* captionImage;

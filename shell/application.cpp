@@ -28,13 +28,9 @@ wxEND_EVENT_TABLE()
 
 namespace {
 
-// Focus moving between two of the program's windows passes through a moment
-// where none has it (a closing dialog hands it back through the window
-// manager): only a loss that lasts this long counts.
-const int kFocusSettleMs = 200;
-
 bool g_focusLost = false;
 std::chrono::steady_clock::time_point g_focusLostAt;
+int g_focusSettleMs = 0; // how long the current loss must last to count
 
 bool ProgramHasFocus()
 {
@@ -120,12 +116,14 @@ void CTamberApplication::FollowFocus()
     if (!g_focusLost) {
         g_focusLost = true;
         g_focusLostAt = Clock::now();
+        bool menuClosing = FrameClockNow() - g_graphics->menuClosedAt <= uint32_t(kFocusSettleMs);
+        g_focusSettleMs = menuClosing ? kMenuCloseSettleMs : kFocusSettleMs;
     }
     auto lasted = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - g_focusLostAt);
-    if (lasted.count() >= kFocusSettleMs)
+    if (lasted.count() >= g_focusSettleMs)
         wxApp::SetActive(false, nullptr);
     else if (focusTimer && !focusTimer->IsRunning())
-        focusTimer->StartOnce(int(kFocusSettleMs - lasted.count()) + 1);
+        focusTimer->StartOnce(int(g_focusSettleMs - lasted.count()) + 1);
 }
 
 void CTamberApplication::OnFocusSettled(wxTimerEvent&)

@@ -3,6 +3,7 @@
 #include <wx/dcclient.h>
 
 #include "shell/graphics.h"
+#include "shell/key_repeats.h"
 
 namespace {
 
@@ -114,6 +115,12 @@ CGameFrame::CGameFrame()
     Bind(wxEVT_CLOSE_WINDOW, &CGameFrame::OnClose, this);
     Bind(wxEVT_MENU, IgnoreCommand, wxID_EXIT);
     BindKeys(this);
+    InstallKeyRepeatFilter();
+}
+
+CGameFrame::~CGameFrame()
+{
+    RemoveKeyRepeatFilter();
 }
 
 void CGameFrame::OnPaint(wxPaintEvent&)

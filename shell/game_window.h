@@ -31,6 +31,7 @@ class CGameFrame : public wxFrame
 {
 public:
     CGameFrame();
+    ~CGameFrame() override;
 
 private:
     void OnPaint(wxPaintEvent& event);

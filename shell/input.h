@@ -12,7 +12,8 @@ enum : int32_t
     InputMousePos = 0x102,   // data: InputPoint, screen coordinates, y downward
     InputMouseDelta = 0x103, // data: InputDelta, screen pixels moved since the last poll
     InputChar = 0x200,       // data: int32_t, the toolkit's key code
-    InputKeyDown = 0x201,    // data: int32_t, the toolkit's key code
+    InputKeyDown = 0x201,    // data: int32_t, the toolkit's key code; repeated while
+                             // held, but for Escape and Enter (key_repeats.h)
     InputKeyUp = 0x202,      // data: int32_t, the toolkit's key code
 };
 

@@ -78,6 +78,7 @@ void SetActiveMenu(CTamberMenu* menu)
         return;
     }
     g->menuCount -= 1;
+    g->menuClosedAt = FrameClockNow();
     if (g->hideCount > 0 && g->menuCount == 0)
         ShowCursor(FALSE);
     if (g->captureCount > 0 && g->menuCount == 0)

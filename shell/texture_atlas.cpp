@@ -84,6 +84,21 @@ void BuildAtlas(TextureAtlas& atlas, const RGBABitmap* const* pictures, uint32_t
             regions[i].texture = atlas.texture;
 }
 
+void BuildAtlasFromResources(TextureAtlas& atlas, const char* const* names, uint32_t count,
+                             TextureRegion* regions)
+{
+    for (uint32_t i = kMaxAtlasPictures; i < count; ++i)
+        regions[i] = TextureRegion{nullptr, 0, 0, 0, 0};
+    if (count > kMaxAtlasPictures)
+        count = kMaxAtlasPictures;
+    RGBABitmap* pictures[kMaxAtlasPictures] = {};
+    for (uint32_t i = 0; i < count; ++i)
+        pictures[i] = LoadImageRGBA(names[i]);
+    BuildAtlas(atlas, pictures, count, regions);
+    for (uint32_t i = 0; i < count; ++i)
+        std::free(pictures[i]);
+}
+
 void FreeAtlas(TextureAtlas& atlas)
 {
     DeleteTextures(&atlas.texture, 1);

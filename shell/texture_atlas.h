@@ -22,4 +22,9 @@ struct TextureAtlas
 // region that draws nothing. Pictures are copied, not kept.
 void BuildAtlas(TextureAtlas& atlas, const RGBABitmap* const* pictures, uint32_t count,
                 TextureRegion* regions);
+// The same from picture resources, which are loaded for it and freed again:
+// a missing picture, or one past kMaxAtlasPictures, draws nothing.
+void BuildAtlasFromResources(TextureAtlas& atlas, const char* const* names, uint32_t count,
+                             TextureRegion* regions);
+const uint32_t kMaxAtlasPictures = 8;
 void FreeAtlas(TextureAtlas& atlas);

@@ -17,6 +17,12 @@ TextureRecord* CreateTexture(RGBABitmap* bitmap, bool hasAlpha)
     texture->hasAlpha = hasAlpha;
     if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0)
         return texture;
+    // Larger than the driver takes, the upload would fail and leave a name
+    // that draws white: such a picture is missing, as one that did not load.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (bitmap->width > largest || bitmap->height > largest)
+        return texture;
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);

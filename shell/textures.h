@@ -16,7 +16,8 @@ struct TextureRecord
     uint8_t hasAlpha;
 };
 
-// Null only when the record cannot be allocated.
+// Null only when the record cannot be allocated. No bitmap, or one larger
+// than the GL texture limit, gives an empty texture.
 TextureRecord* CreateTexture(RGBABitmap* bitmap, bool hasAlpha);
 // out[i] is made from frame i, or empty past the strip's frames.
 void CreateTextures(ImageStrip* strip, TextureRecord** out, uint32_t count);

@@ -5,15 +5,12 @@
 
 #include <cstdint>
 
-#include "shell/texture_atlas.h"
 #include "world/broad_phase.h"
 #include "world/circle_timing.h"
 #include "world/random_generator.h"
 
 struct PlaySession;
-struct RGBABitmap;
-struct TextureRecord;
-class CSoundData;
+struct WorldAssets;
 
 // Lengths in world units (bubble diameter 0.04, centre at the origin), time
 // in seconds, angles in turns.
@@ -116,36 +113,10 @@ struct WorldEvent
     CBubble* second;
 };
 
-// Images, textures and sounds of the play screen, filled by the drawing code.
-struct WorldAssets
-{
-    RGBABitmap* bubbleImage;
-    TextureRecord* bubbleTexture;
-    RGBABitmap* starImage;
-    TextureRecord* starTexture;
-    RGBABitmap* backgroundImage;
-    TextureRecord* backgroundTexture;
-    RGBABitmap* centreImage;
-    TextureRecord* centreTexture;
-    RGBABitmap* dispenserImage;
-    TextureRecord* dispenserTexture;
-    RGBABitmap* digitsImage;
-    TextureRecord* digitsTexture;
-    // Bubble, star and centre in one texture: the world layer is one draw.
-    TextureAtlas atlas;
-    TextureRegion bubbleRegion;
-    TextureRegion starRegion;
-    TextureRegion centreRegion;
-    CSoundData* bounceSound;
-    CSoundData* fireSound;
-    CSoundData* popSound;
-    CSoundData* starSound;
-};
-
 struct CBubbleWorld
 {
     int32_t state; // WorldState
-    WorldAssets assets;
+    WorldAssets* assets; // pictures and sounds of the play screen (world_assets.h), while loaded
     double reloadInterval;     // between loads once 3 or more are queued
     double fastReloadInterval; // between loads while fewer are queued
     double popInterval;        // between bursts of the clearing phase

@@ -9,6 +9,7 @@
 #include "shell/textures.h"
 #include "world/bubble_world.h"
 #include "world/play_session.h"
+#include "world/world_assets.h"
 
 namespace {
 
@@ -37,26 +38,36 @@ void ReleaseSound(CSoundData** sound)
     *sound = nullptr;
 }
 
+const WorldAssets kNoAssets{};
+
+void LoadWorldLayer(WorldAssets& a)
+{
+    const char* const layer[] = {"bubble", "star", "center"};
+    TextureRegion regions[3];
+    BuildAtlasFromResources(a.atlas, layer, 3, regions);
+    a.bubbleRegion = regions[0];
+    a.starRegion = regions[1];
+    a.centreRegion = regions[2];
+}
+
 } // namespace
+
+const WorldAssets& AssetsOf(const CBubbleWorld& world)
+{
+    return world.assets ? *world.assets : kNoAssets;
+}
 
 void CBubbleWorld::LoadAssets(const PlaySession* session)
 {
     BeginMouseCapture();
-    WorldAssets& a = assets;
-    LoadPicture(LoadImageRGBA("bubble"), true, &a.bubbleImage, &a.bubbleTexture);
-    LoadPicture(LoadImageRGBA("star"), true, &a.starImage, &a.starTexture);
+    assets = new WorldAssets{};
+    WorldAssets& a = *assets;
     int column = int(session->stage) * kBackgroundColumn;
     LoadPicture(LoadImageColumn("backgrounds", column, kBackgroundColumn), false,
                 &a.backgroundImage, &a.backgroundTexture);
-    LoadPicture(LoadImageRGBA("center"), true, &a.centreImage, &a.centreTexture);
     LoadPicture(LoadImageRGBA("dispenser"), true, &a.dispenserImage, &a.dispenserTexture);
     LoadPicture(LoadImageRGBA("text_numbers"), true, &a.digitsImage, &a.digitsTexture);
-    const RGBABitmap* layer[] = {a.bubbleImage, a.starImage, a.centreImage};
-    TextureRegion regions[3];
-    BuildAtlas(a.atlas, layer, 3, regions);
-    a.bubbleRegion = regions[0];
-    a.starRegion = regions[1];
-    a.centreRegion = regions[2];
+    LoadWorldLayer(a);
     a.bounceSound = LoadSoundResource("bounce");
     a.fireSound = LoadSoundResource("fire");
     a.popSound = LoadSoundResource("pop");
@@ -65,18 +76,17 @@ void CBubbleWorld::LoadAssets(const PlaySession* session)
 
 void CBubbleWorld::UnloadAssets()
 {
-    WorldAssets& a = assets;
-    FreePicture(&a.bubbleImage, &a.bubbleTexture);
-    FreePicture(&a.starImage, &a.starTexture);
-    FreePicture(&a.backgroundImage, &a.backgroundTexture);
-    FreePicture(&a.centreImage, &a.centreTexture);
-    FreePicture(&a.dispenserImage, &a.dispenserTexture);
-    FreePicture(&a.digitsImage, &a.digitsTexture);
-    FreeAtlas(a.atlas);
-    a.bubbleRegion = a.starRegion = a.centreRegion = TextureRegion{};
-    ReleaseSound(&a.bounceSound);
-    ReleaseSound(&a.fireSound);
-    ReleaseSound(&a.popSound);
-    ReleaseSound(&a.starSound);
+    if (WorldAssets* a = assets) {
+        FreePicture(&a->backgroundImage, &a->backgroundTexture);
+        FreePicture(&a->dispenserImage, &a->dispenserTexture);
+        FreePicture(&a->digitsImage, &a->digitsTexture);
+        FreeAtlas(a->atlas);
+        ReleaseSound(&a->bounceSound);
+        ReleaseSound(&a->fireSound);
+        ReleaseSound(&a->popSound);
+        ReleaseSound(&a->starSound);
+        delete a;
+        assets = nullptr;
+    }
     EndMouseCapture();
 }

@@ -8,6 +8,7 @@
 #include "shell/graphics.h"
 #include "shell/quad_batch.h"
 #include "world/bubble_world.h"
+#include "world/world_assets.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ bool MayShow(const WorldLayerView& view, double x, double y, double half)
 
 void BatchWorldLayer(QuadBatch& batch, const CBubbleWorld& world)
 {
-    const WorldAssets& a = world.assets;
+    const WorldAssets& a = AssetsOf(world);
     WorldLayerView view = WorldLayerSeen(world);
     for (uint32_t i = 0; i < world.popCount; ++i) {
         const PopEffect& pop = world.pops[i];
@@ -175,7 +176,7 @@ void DrawSky(QuadBatch& batch, const CBubbleWorld& world)
 {
     PushWorldLayer(world);
     BatchColour(batch, 1, 1, 1);
-    BatchQuad(batch, WholeTexture(world.assets.backgroundTexture), kInPlace, -kBackgroundHalfSize,
+    BatchQuad(batch, WholeTexture(AssetsOf(world).backgroundTexture), kInPlace, -kBackgroundHalfSize,
               -kBackgroundHalfSize, kBackgroundHalfSize, kBackgroundHalfSize, kBackgroundRepeats,
               kBackgroundRepeats, 0, 0);
     glDisable(GL_BLEND);
@@ -191,15 +192,16 @@ void DrawSky(QuadBatch& batch, const CBubbleWorld& world)
 void CBubbleWorld::Draw()
 {
     PlayPendingSounds();
+    const WorldAssets& a = AssetsOf(*this);
     QuadBatch& batch = g_quadBatch;
     PushPlayView();
     DrawSky(batch, *this);
 
     BatchColour(batch, 1, 1, 1);
-    BatchQuad(batch, WholeTexture(assets.dispenserTexture), kInPlace, kDispenserX0, kDispenserY0,
+    BatchQuad(batch, WholeTexture(a.dispenserTexture), kInPlace, kDispenserX0, kDispenserY0,
               kDispenserX1, kDispenserY1, kDispenserWindow, kDispenserWindow, 0, 0);
     BatchColour(batch, 0.5f, 0.5f, 0.5f);
-    BatchNumber(batch, assets, supply, kSupplyX, kSupplyY, kSupplyHeight);
+    BatchNumber(batch, a, supply, kSupplyX, kSupplyY, kSupplyHeight);
     FlushQuads(batch);
 
     PushWorldLayer(*this);
@@ -209,7 +211,7 @@ void CBubbleWorld::Draw()
 
     for (uint32_t i = 0; i < queueCount; ++i)
         if (queue[i].colour <= 12) // never past the colour table
-            BatchBubble(batch, assets, queue[i].colour, false, QueuePlace(queue[i].progress));
+            BatchBubble(batch, a, queue[i].colour, false, QueuePlace(queue[i].progress));
     FlushQuads(batch);
     glPopMatrix();
 }
@@ -223,7 +225,7 @@ void CBubbleWorld::DrawBackground()
 
 void CBubbleWorld::DrawBubble(uint8_t colour, bool star, double x, double y, double scale)
 {
-    BatchWorldBubble(g_quadBatch, assets, colour, star, x, y, scale);
+    BatchWorldBubble(g_quadBatch, AssetsOf(*this), colour, star, x, y, scale);
     FlushQuads(g_quadBatch);
 }
 
@@ -233,6 +235,6 @@ void CBubbleWorld::DrawNumber(uint32_t number, double x, double y, double height
     float tint[4];
     glGetFloatv(GL_CURRENT_COLOR, tint);
     BatchColour(g_quadBatch, tint[0], tint[1], tint[2], tint[3]);
-    BatchNumber(g_quadBatch, assets, number, x, y, height);
+    BatchNumber(g_quadBatch, AssetsOf(*this), number, x, y, height);
     FlushQuads(g_quadBatch);
 }

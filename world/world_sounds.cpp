@@ -3,6 +3,7 @@
 #include "audio/sound_data.h"
 #include "audio/sound_thread.h"
 #include "world/bubble_world.h"
+#include "world/world_assets.h"
 
 namespace {
 
@@ -20,8 +21,9 @@ void PlayIfPending(uint8_t* pending, CSoundData* sound, LPARAM channel)
 
 void CBubbleWorld::PlayPendingSounds()
 {
-    PlayIfPending(&starPending, assets.starSound, kEffectsChannel);
-    PlayIfPending(&popPending, assets.popSound, kEffectsChannel);
-    PlayIfPending(&firePending, assets.fireSound, kEffectsChannel);
-    PlayIfPending(&bouncePending, assets.bounceSound, kBounceChannel);
+    const WorldAssets& a = AssetsOf(*this);
+    PlayIfPending(&starPending, a.starSound, kEffectsChannel);
+    PlayIfPending(&popPending, a.popSound, kEffectsChannel);
+    PlayIfPending(&firePending, a.fireSound, kEffectsChannel);
+    PlayIfPending(&bouncePending, a.bounceSound, kBounceChannel);
 }

@@ -7,7 +7,10 @@
 #include <wx/evtloop.h>
 #include <wx/font.h>
 #include <wx/popupwin.h>
+#include <wx/timer.h>
+#include <wx/toplevel.h>
 
+#include "shell/graphics.h"
 #include "shell/images.h"
 
 namespace {
@@ -44,6 +47,8 @@ private:
     void OnChar(wxKeyEvent& event);
     void OnMotion(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);
+    void OnSetFocus(wxFocusEvent& event);
+    void OnKillFocus(wxFocusEvent& event);
 
     CChoicePopup* popup;
     const char** texts;
@@ -62,18 +67,26 @@ private:
 class CChoicePopup : public wxPopupTransientWindow
 {
 public:
-    explicit CChoicePopup(wxWindow* owner) : wxPopupTransientWindow(owner, wxBORDER_NONE) {}
+    explicit CChoicePopup(wxWindow* owner);
 
     int Run(const wxPoint& screenAt);
     void Finish(int row);
+    void SetRowsFocused(bool focused);
+
+    bool rowsFocused = false; // the rows hold the keyboard focus
+    bool focusLost = false;   // closed because the focus went elsewhere
 
 private:
     void OnDismiss() override;
     void OnOwnerActivate(wxActivateEvent& event);
+    void WatchFocus();
+    void OnFocusSettled(wxTimerEvent& event);
 
     int chosen = -1;
     bool finished = false;
     wxGUIEventLoop* loop = nullptr;
+    wxWindow* menu = nullptr; // the top-level window the popup drops down over
+    wxTimer focusCheck;
 };
 
 CChoicePopup* g_shownPopup = nullptr;
@@ -84,6 +97,8 @@ wxBEGIN_EVENT_TABLE(CChoiceRows, wxWindow)
     EVT_CHAR(CChoiceRows::OnChar)
     EVT_MOTION(CChoiceRows::OnMotion)
     EVT_LEFT_UP(CChoiceRows::OnLeftUp)
+    EVT_SET_FOCUS(CChoiceRows::OnSetFocus)
+    EVT_KILL_FOCUS(CChoiceRows::OnKillFocus)
 wxEND_EVENT_TABLE()
 
 CChoiceRows::CChoiceRows(CChoicePopup* owner, const wxFont& font, int height,
@@ -208,6 +223,24 @@ void CChoiceRows::OnLeftUp(wxMouseEvent& event)
         popup->Finish(row);
 }
 
+void CChoiceRows::OnSetFocus(wxFocusEvent& event)
+{
+    popup->SetRowsFocused(true);
+    event.Skip();
+}
+
+void CChoiceRows::OnKillFocus(wxFocusEvent& event)
+{
+    popup->SetRowsFocused(false);
+    event.Skip();
+}
+
+CChoicePopup::CChoicePopup(wxWindow* owner)
+    : wxPopupTransientWindow(owner, wxBORDER_NONE), focusCheck(this)
+{
+    Bind(wxEVT_TIMER, &CChoicePopup::OnFocusSettled, this, focusCheck.GetId());
+}
+
 int CChoicePopup::Run(const wxPoint& screenAt)
 {
     wxSize size = GetChildren().front()->GetSize();
@@ -217,7 +250,7 @@ int CChoicePopup::Run(const wxPoint& screenAt)
     wxPoint at(std::max(area.x, std::min(screenAt.x, area.GetRight() + 1 - size.x)),
                std::max(area.y, std::min(screenAt.y, area.GetBottom() + 1 - size.y)));
     Move(at);
-    wxWindow* menu = wxGetTopLevelParent(GetParent());
+    menu = wxGetTopLevelParent(GetParent());
     menu->Bind(wxEVT_ACTIVATE, &CChoicePopup::OnOwnerActivate, this);
     Popup(GetChildren().front());
     g_shownPopup = this;
@@ -227,6 +260,7 @@ int CChoicePopup::Run(const wxPoint& screenAt)
         nested.Run();
     loop = nullptr;
     g_shownPopup = nullptr;
+    focusCheck.Stop();
     menu->Unbind(wxEVT_ACTIVATE, &CChoicePopup::OnOwnerActivate, this);
     return chosen;
 }
@@ -248,13 +282,38 @@ void CChoicePopup::OnDismiss()
     Finish(-1);
 }
 
-// The program losing the focus closes it, as it closes a menu: it would
-// otherwise stay over whatever took the focus.
+void CChoicePopup::SetRowsFocused(bool focused)
+{
+    rowsFocused = focused;
+    if (!focused)
+        WatchFocus();
+}
+
 void CChoicePopup::OnOwnerActivate(wxActivateEvent& event)
 {
     if (!event.GetActive())
-        Finish(-1);
+        WatchFocus();
     event.Skip();
+}
+
+// Without a window manager the menu goes inactive the moment the popup takes
+// the pointer, and the rows get the focus only a little later: the loss is
+// judged once it has had time to settle.
+void CChoicePopup::WatchFocus()
+{
+    if (!finished && !focusCheck.IsRunning())
+        focusCheck.StartOnce(kFocusSettleMs);
+}
+
+// The focus gone to another window, as another program taking it, closes it
+// as it closes a menu: it would otherwise stay over whatever took the focus.
+void CChoicePopup::OnFocusSettled(wxTimerEvent&)
+{
+    auto* top = dynamic_cast<wxTopLevelWindow*>(menu);
+    if (rowsFocused || (top && top->IsActive()))
+        return;
+    focusLost = true;
+    Finish(-1);
 }
 
 } // namespace
@@ -270,11 +329,20 @@ int RunChoicePopup(wxWindow* owner, const wxPoint& at, const wxFont& font, int t
     CChoicePopup popup(owner);
     new CChoiceRows(&popup, font, textHeight, texts, count, marked);
     int row = popup.Run(owner->ClientToScreen(at));
-    owner->SetFocus();
+    // Closed by a key or a click (which the popup's hold on the pointer kept
+    // from any other program), the focus goes back to the choice; after a
+    // loss it stays with whatever took it.
+    if (!popup.focusLost)
+        owner->SetFocus();
     return row;
 }
 
 wxWindow* ShownChoicePopup()
 {
     return g_shownPopup;
+}
+
+bool ChoicePopupHoldsFocus()
+{
+    return g_shownPopup && g_shownPopup->rowsFocused;
 }

@@ -4,7 +4,8 @@
 // highlight (from none, Down takes the first row and Up the last, and both
 // wrap), Enter chooses, Escape closes; the row under the mouse lights and a
 // release on it chooses it; a click anywhere outside closes it and presses
-// nothing there; the program losing the focus closes it too.
+// nothing there; the focus leaving both the popup and the menu under it
+// closes it too, and then stays where it went.
 #pragma once
 
 #include <wx/gdicmn.h>
@@ -23,3 +24,7 @@ int ChoicePopupRowHeight(int textHeight);
 
 // The popup while one runs, else null; for tests.
 wxWindow* ShownChoicePopup();
+
+// True while a popup runs and has the keyboard focus itself, as it does
+// where no window manager keeps the menu under it active.
+bool ChoicePopupHoldsFocus();

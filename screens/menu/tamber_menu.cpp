@@ -7,6 +7,7 @@
 #include "foundation/dialog_layout.h"
 #include "foundation/multi_line_text.h"
 #include "foundation/text_fitting.h"
+#include "screens/menu/choice_popup.h"
 #include "screens/menu/menu_buttons.h"
 #include "shell/game_window.h"
 #include "shell/graphics.h"
@@ -84,7 +85,7 @@ int CTamberMenu::ShowModal()
 
 bool CTamberMenu::IsActive()
 {
-    return wxDialog::IsActive() || (IsModal() && IsChoicePopupShown());
+    return wxDialog::IsActive() || (IsModal() && ChoicePopupHoldsFocus());
 }
 
 void CTamberMenu::AddImage(const char* resourceName, double fx, double fy)

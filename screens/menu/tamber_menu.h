@@ -27,8 +27,9 @@ public:
     // Lays the menu out on first showing, shows the cursor and suspends the
     // mouse capture while it runs; returns the closing id.
     int ShowModal() override;
-    // Also while a choice's popup has the input, so that opening one is not
-    // taken for the program losing the focus.
+    // Also while a choice's popup holds the focus itself, so that opening
+    // one where no window manager keeps the menu active is not taken for
+    // the program losing the focus.
     bool IsActive() override;
 
     // Builders: each adds to the current group, with a 5-pixel border unless

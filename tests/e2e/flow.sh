@@ -54,6 +54,13 @@ wait_wheel() {
     done
     e2e_fail "$1"
 }
+# A press held well past the keyboard's repeat delay (660 ms here).
+hold_key() {
+    xdotool keydown "$1"
+    sleep 1.5
+    xdotool keyup "$1"
+    sleep 0.5
+}
 # A turn takes at most three quarters of a second.
 turn() {
     xdotool key "$1"
@@ -70,7 +77,8 @@ expect_caption() { # shown|none
 
 start_game
 title_menu "no title menu"
-xdotool key Return
+# Held on, the Enter that chose Play does not confirm on the stage wheel.
+hold_key Return
 no_menu "Play left the title menu up"
 wait_wheel "Play showed no stage wheel"
 sleep 0.5
@@ -112,11 +120,12 @@ xdotool key Return
 sleep 2
 expect_value Game/Easy/SelectedLevel1 2
 e2e_shot flow-level
-# Escape pauses, Escape in the pause menu aborts the level.
+# Escape pauses, Escape in the pause menu aborts the level; held on past
+# the keyboard's repeat delay, it does not leave the level wheel as well.
 xdotool key Escape
 e2e_wait_menu 10 >/dev/null || e2e_fail "Escape did not pause the level"
 sleep 0.3
-xdotool key Escape
+hold_key Escape
 no_menu "the pause menu stayed"
 wait_wheel "aborting the level did not lead back to the level wheel"
 expect_caption none "the level wheel is not on the aborted level"

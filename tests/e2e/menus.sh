@@ -94,15 +94,18 @@ expect_values 2 0 0 1 65 68 87
 click_title_button 2
 end_game "Exit"
 
-# The next start shows what was stored; OK writes it back unchanged.
+# The next start shows what was stored; OK writes it back unchanged. Enter
+# held past the keyboard's repeat delay opens the settings and nothing more.
 start_game
 next_menu none "no title menu after a restart"
-xdotool key --delay 50 Down Return
+title_size="$MENU_W $MENU_H"
+xdotool key Down keydown Return sleep 1.5 keyup Return
 # Its popup took the keyboard for a moment: the game must not have stepped aside.
 sleep 0.5
 xprop -id "$(e2e_wait_window Skylume 1)" _NET_WM_STATE | grep -q HIDDEN \
     && e2e_fail "the popup made the game step aside"
 next_menu "$MENU_ID" "Settings opened no menu after a restart"
+[ "$MENU_W $MENU_H" != "$title_size" ] || e2e_fail "the held Enter went on past the settings"
 sleep 0.3
 e2e_shot "${shot}settings-restarted"
 before=$(cat "$conf")

@@ -106,6 +106,14 @@ TEST_F(CelebrationDrawing, BatchedSparksShowWhatSparkBySparkDrawingShowed)
     ASSERT_GT(screen->pictureAlpha, 0);
 
     std::vector<uint8_t> batched = Frame([&] { screen->Draw(); });
+    // The screen keeps its pictures in its atlas only; each from its own
+    // texture here.
+    RGBABitmap* bubbleImage = nullptr;
+    RGBABitmap* starImage = nullptr;
+    TextureRecord* bubbleTexture = nullptr;
+    TextureRecord* starTexture = nullptr;
+    LoadTexture("bubble", bubbleImage, bubbleTexture);
+    LoadTexture("star", starImage, starTexture);
     std::vector<uint8_t> oneByOne = Frame([&] {
         CStageCompleteScreen& s = *screen;
         PushCentredView(ShorterStageSide() * 0.5);
@@ -120,11 +128,13 @@ TEST_F(CelebrationDrawing, BatchedSparksShowWhatSparkBySparkDrawingShowed)
                 glColor4d(p.colour[0], p.colour[1], p.colour[2], 1 - p.age);
             else
                 glColor4d(1, 1, 1, 0.5 * (1 - p.age));
-            DrawWholeTexture(p.colour ? s.bubbleTexture : s.starTexture, p.x - 0.005, p.y - 0.005,
+            DrawWholeTexture(p.colour ? bubbleTexture : starTexture, p.x - 0.005, p.y - 0.005,
                              p.x + 0.005, p.y + 0.005);
         }
         PopView();
     });
+    FreeTexture(bubbleImage, bubbleTexture);
+    FreeTexture(starImage, starTexture);
     ExpectAlike(batched, oneByOne);
     screen->Unload();
 }

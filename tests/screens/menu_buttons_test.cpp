@@ -149,6 +149,19 @@ void WhenChoicePopupShows(const std::function<void(wxWindow*)>& action)
     new ChoicePopupWatch(action);
 }
 
+// Enter on the focused choice opens its popup (what WhenChoicePopupShows set
+// up then chooses); the row chosen is taken, the menu stays and the focus is
+// back on the choice.
+void OpenByEnterAndExpectChosen(wxDialog& menu, wxWindow* choice, const int& index, int row)
+{
+    PressKeys("Return");
+    PumpUntil([&] { return index == row && !ShownChoicePopup(); });
+    EXPECT_EQ(index, row);
+    EXPECT_TRUE(menu.IsModal()) << "choosing closed the menu";
+    PumpUntil([&] { return wxWindow::FindFocus() == choice; });
+    EXPECT_EQ(wxWindow::FindFocus(), choice);
+}
+
 } // namespace
 
 TEST(ButtonPicture, SelectedWhilePressedOverItFocusedOnlyWithoutAPress)
@@ -293,12 +306,7 @@ TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
             EXPECT_GT(CountBrightPixels(shot.GetSubImage(thirdDot)), 0);
             PressKeys("Tab Return");
         });
-        PressKeys("Return");
-        PumpUntil([&] { return index == 1 && !ShownChoicePopup(); });
-        EXPECT_EQ(index, 1);
-        EXPECT_TRUE(d.IsModal()) << "choosing closed the menu";
-        PumpUntil([&] { return wxWindow::FindFocus() == choice; });
-        EXPECT_EQ(wxWindow::FindFocus(), choice);
+        OpenByEnterAndExpectChosen(d, choice, index, 1);
         expectMenuStateKept(false);
 
         // Up from no row lights the last; Escape closes without a change,
@@ -347,7 +355,7 @@ TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
         expectMenuStateKept(false);
 
         // Another window taking the focus closes it, as it closes a menu,
-        // rather than leaving it over that window.
+        // rather than leaving it over that window; the focus stays there.
         wxFrame* elsewhere = nullptr;
         WhenChoicePopupShows([&](wxWindow*) {
             elsewhere =
@@ -358,11 +366,37 @@ TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
         PumpUntil([&] { return elsewhere && !ShownChoicePopup(); });
         EXPECT_FALSE(IsChoicePopupShown());
         EXPECT_EQ(index, 0);
+        PumpEvents(300);
+        EXPECT_TRUE(elsewhere && elsewhere->IsActive()) << "the menu took the focus back";
+        EXPECT_FALSE(d.IsActive());
         if (elsewhere)
             elsewhere->Destroy();
         d.EndModal(0);
     });
     EXPECT_EQ(id, 0);
+}
+
+// Kiosks and bare X sessions have no window manager: there the menu goes
+// inactive as the popup takes the pointer, and the popup takes the focus
+// itself. Run by the test program on a server without one.
+TEST_F(ButtonsTest, WithoutAWindowManagerThePopupOpensStepsAndChooses)
+{
+    int index = 0;
+    auto* choice = new CTamberMenuChoice(&menu, &index, kLevels);
+    menu.AddWindow(choice);
+    ShowModalAndDo(menu, [&](wxDialog& d) {
+        choice->SetFocus();
+        PumpUntil([&] { return d.IsActive() && wxWindow::FindFocus() == choice; });
+        WhenChoicePopupShows([&](wxWindow* popup) {
+            // Longer than a loss of the focus must last to count.
+            PumpEvents(kFocusSettleMs + 200);
+            EXPECT_TRUE(popup->IsShown()) << "the popup closed by itself";
+            EXPECT_TRUE(d.IsActive()) << "the program counts as having lost the focus";
+            PressKeys("Down Down Return");
+        });
+        OpenByEnterAndExpectChosen(d, choice, index, 1);
+        d.EndModal(0);
+    });
 }
 
 TEST_F(ButtonsTest, ArrowsStepThroughTheOptionsStopAtTheEndsAndTabLeaves)

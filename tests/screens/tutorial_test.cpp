@@ -19,6 +19,7 @@
 #include "shell/settings.h"
 #include "shell/textures.h"
 #include "world/play_session.h"
+#include "world/world_assets.h"
 #include "tests/screens/screen_test_window.h"
 
 namespace {
@@ -136,13 +137,10 @@ private:
     void Watch(const CTutorial& t)
     {
         textures.clear();
-        const TextureRecord* held[] = {t.plateTexture,
-                                       t.world.assets.bubbleTexture,
-                                       t.world.assets.starTexture,
-                                       t.world.assets.backgroundTexture,
-                                       t.world.assets.centreTexture,
-                                       t.world.assets.dispenserTexture,
-                                       t.world.assets.digitsTexture};
+        const WorldAssets& a = AssetsOf(t.world);
+        const TextureRecord* held[] = {t.plateTexture,        a.backgroundTexture,
+                                       a.dispenserTexture,    a.digitsTexture,
+                                       a.atlas.texture};
         for (const TextureRecord* r : held)
             if (r && r->valid)
                 textures.push_back(r->name);

@@ -397,6 +397,27 @@ TEST_F(TextureTest, EmptyTexturesDrawNothingAndTouchNoState)
     TextureRecord* both[] = {empty, nullptr, other};
     DeleteTextures(both, 3);
     DeleteTextures(nullptr, 3);
+
+    // A picture larger than the driver takes is as one that is missing,
+    // also as the atlas it makes: drawn, it leaves no white box.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    Bitmap wide(AllocateRGBABitmap(largest + 1, 1, true));
+    ASSERT_NE(wide.p, nullptr);
+    TextureRecord* tooWide = CreateTexture(wide.p, true);
+    EXPECT_EQ(tooWide->valid, 0);
+    DeleteTextures(&tooWide, 1);
+    TextureAtlas atlas;
+    const RGBABitmap* pictures[] = {wide.p};
+    TextureRegion region;
+    BuildAtlas(atlas, pictures, 1, &region);
+    BatchColour(g_quadBatch, 1, 1, 1);
+    BatchWholeQuad(g_quadBatch, region, kInPlace, 0, 0, 16, 8);
+    FlushQuads(g_quadBatch);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    for (const Pixel& p : Read(0, 0, 16, 8))
+        EXPECT_EQ(p, (Pixel{0, 0, 0, 255}));
+    FreeAtlas(atlas);
 }
 
 // Magnified four times, the picture's edge pixels blend with the texels

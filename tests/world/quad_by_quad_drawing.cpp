@@ -2,9 +2,13 @@
 
 #include <GL/gl.h>
 
+#include <cstdlib>
+
 #include "shell/graphics.h"
+#include "shell/images.h"
 #include "shell/textures.h"
 #include "world/bubble_world.h"
+#include "world/world_assets.h"
 
 namespace {
 
@@ -44,11 +48,12 @@ void DrawBackground(const CBubbleWorld& world)
 {
     PushWorldLayer(world);
     glColor3f(1, 1, 1);
-    DrawTexturedQuad(world.assets.backgroundTexture, -2, -2, 2, 2, 8, 8, 0, 0);
+    DrawTexturedQuad(AssetsOf(world).backgroundTexture, -2, -2, 2, 2, 8, 8, 0, 0);
     glPopMatrix();
 }
 
-void DrawBubble(const WorldAssets& a, uint8_t colour, bool star, double x, double y, double scale)
+void DrawBubble(const OwnTextures& own, uint8_t colour, bool star, double x, double y,
+                double scale)
 {
     if (colour == 0 || colour > 12 || !(scale > 0))
         return;
@@ -57,10 +62,10 @@ void DrawBubble(const WorldAssets& a, uint8_t colour, bool star, double x, doubl
     if (scale != 1)
         glScaled(scale, scale, scale);
     glColor3fv(g_bubbleColours[colour]);
-    WholeTexture(a.bubbleTexture, -kBubbleRadius, -kBubbleRadius, kBubbleRadius, kBubbleRadius);
+    WholeTexture(own.bubble, -kBubbleRadius, -kBubbleRadius, kBubbleRadius, kBubbleRadius);
     if (star) {
         glColor3f(1, 1, 1);
-        WholeTexture(a.starTexture, -kStarHalfSize, -kStarHalfSize, kStarHalfSize,
+        WholeTexture(own.star, -kStarHalfSize, -kStarHalfSize, kStarHalfSize,
                      kStarHalfSize);
     }
     glPopMatrix();
@@ -87,10 +92,31 @@ void DrawNumber(const WorldAssets& a, uint32_t number, double x, double y, doubl
 
 } // namespace
 
-void DrawWorldQuadByQuad(CBubbleWorld& world)
+OwnTextures LoadOwnTextures()
+{
+    OwnTextures own{};
+    const char* const names[3] = {"bubble", "star", "center"};
+    TextureRecord** textures[3] = {&own.bubble, &own.star, &own.centre};
+    for (int i = 0; i < 3; ++i) {
+        own.images[i] = LoadImageRGBA(names[i]);
+        *textures[i] = CreateTexture(own.images[i], true);
+    }
+    return own;
+}
+
+void FreeOwnTextures(OwnTextures& own)
+{
+    TextureRecord* textures[3] = {own.bubble, own.star, own.centre};
+    DeleteTextures(textures, 3);
+    for (RGBABitmap* image : own.images)
+        std::free(image);
+    own = OwnTextures{};
+}
+
+void DrawWorldQuadByQuad(CBubbleWorld& world, const OwnTextures& own)
 {
     world.PlayPendingSounds();
-    const WorldAssets& a = world.assets;
+    const WorldAssets& a = AssetsOf(world);
     PushView();
     DrawBackground(world);
 
@@ -104,11 +130,11 @@ void DrawWorldQuadByQuad(CBubbleWorld& world)
     PushWorldLayer(world);
     for (uint32_t i = 0; i < world.popCount; ++i) {
         const PopEffect& p = world.pops[i];
-        DrawBubble(a, p.colour, false, p.x, p.y, 1 - p.age);
+        DrawBubble(own, p.colour, false, p.x, p.y, 1 - p.age);
     }
     for (uint32_t i = 0; i < world.liveCount; ++i) {
         const CBubble* b = world.live[i];
-        DrawBubble(a, b->colour, b->hasStar, b->x, b->y, 1);
+        DrawBubble(own, b->colour, b->hasStar, b->x, b->y, 1);
     }
     for (uint32_t i = 0; i < world.freedStarCount; ++i) {
         const FreedStar& star = world.freedStars[i];
@@ -116,11 +142,11 @@ void DrawWorldQuadByQuad(CBubbleWorld& world)
         glPushMatrix();
         glTranslated(star.x, star.y, 0);
         glColor4d(1, 1, 1, 1 - star.age);
-        WholeTexture(a.starTexture, -r, -r, r, r);
+        WholeTexture(own.star, -r, -r, r, r);
         glPopMatrix();
     }
     glColor3f(1, 1, 1);
-    WholeTexture(a.centreTexture, -kCentreHalfSize, -kCentreHalfSize, kCentreHalfSize,
+    WholeTexture(own.centre, -kCentreHalfSize, -kCentreHalfSize, kCentreHalfSize,
                  kCentreHalfSize);
     glPopMatrix();
 
@@ -133,7 +159,7 @@ void DrawWorldQuadByQuad(CBubbleWorld& world)
         glRotated(world.queue[i].progress * 90, 0, 0, 1);
         glTranslatef(-kQueueArm, 0, 0);
         glColor3fv(g_bubbleColours[colour]);
-        WholeTexture(a.bubbleTexture, -kBubbleRadius, -kBubbleRadius, kBubbleRadius,
+        WholeTexture(own.bubble, -kBubbleRadius, -kBubbleRadius, kBubbleRadius,
                      kBubbleRadius);
         glPopMatrix();
     }

@@ -5,5 +5,21 @@
 #pragma once
 
 struct CBubbleWorld;
+struct RGBABitmap;
+struct TextureRecord;
 
-void DrawWorldQuadByQuad(CBubbleWorld& world);
+// The pictures that the play screen now keeps in its atlas, each with its
+// own texture again; made with the stage's GL context current.
+struct OwnTextures
+{
+    RGBABitmap* images[3];
+    TextureRecord* bubble;
+    TextureRecord* star;
+    TextureRecord* centre;
+};
+
+OwnTextures LoadOwnTextures();
+void FreeOwnTextures(OwnTextures& own);
+
+// The world's loaded assets for the rest.
+void DrawWorldQuadByQuad(CBubbleWorld& world, const OwnTextures& own);

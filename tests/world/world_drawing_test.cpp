@@ -21,6 +21,7 @@
 #include "tests/world/quad_by_quad_drawing.h"
 #include "tests/support/sound_thread_stub.h"
 #include "tests/world/world_checks.h"
+#include "world/world_assets.h"
 
 namespace {
 
@@ -35,6 +36,10 @@ struct Drawing : testing::Test
     WorldPtr world;
     PlaySession session{};
     int w = 0, h = 0;
+    // The world keeps these in its atlas only: the pictures to expect.
+    RGBABitmap* bubbleImage = LoadImageRGBA("bubble");
+    RGBABitmap* starImage = LoadImageRGBA("star");
+    RGBABitmap* centreImage = LoadImageRGBA("center");
 
     Drawing()
     {
@@ -48,7 +53,12 @@ struct Drawing : testing::Test
         world->LoadAssets(&session);
     }
 
-    ~Drawing() override { world->UnloadAssets(); }
+    ~Drawing() override
+    {
+        world->UnloadAssets();
+        for (RGBABitmap* image : {bubbleImage, starImage, centreImage})
+            std::free(image);
+    }
 
     wxImage Frame()
     {
@@ -63,13 +73,13 @@ struct Drawing : testing::Test
 
     Quad Background() const
     {
-        return Quad{world->assets.backgroundImage, false, World(), -2, -2, 2, 2, 8, 8, 0, 0,
+        return Quad{world->assets->backgroundImage, false, World(), -2, -2, 2, 2, 8, 8, 0, 0,
                     {1, 1, 1, 1}};
     }
 
     Quad Dispenser() const
     {
-        return Quad{world->assets.dispenserImage, true, ScreenLayer(w, h), -0.16893939393939397,
+        return Quad{world->assets->dispenserImage, true, ScreenLayer(w, h), -0.16893939393939397,
                     0.156060606060606, 0.025, 0.35, 0.99, 0.99, 0, 0, {1, 1, 1, 1}};
     }
 
@@ -77,7 +87,7 @@ struct Drawing : testing::Test
     Quad Bubble(const Affine& at, uint8_t colour) const
     {
         const float* c = g_bubbleColours[colour];
-        return Quad{world->assets.bubbleImage, true, at, -0.02, -0.02, 0.02, 0.02, 1, 1, 0, 0,
+        return Quad{bubbleImage, true, at, -0.02, -0.02, 0.02, 0.02, 1, 1, 0, 0,
                     {c[0], c[1], c[2], 1}};
     }
 
@@ -88,7 +98,7 @@ struct Drawing : testing::Test
 
     Quad Star(const Affine& layer, double x, double y, double r, double alpha) const
     {
-        return Quad{world->assets.starImage, true, Compose(layer, Translation(x, y)), -r, -r, r, r,
+        return Quad{starImage, true, Compose(layer, Translation(x, y)), -r, -r, r, r,
                     1, 1, 0, 0, {1, 1, 1, alpha}};
     }
 
@@ -101,7 +111,7 @@ struct Drawing : testing::Test
         for (int i = 0; i < n; ++i) {
             int d = text[i] - '0';
             double left = x - n * g / 2 + i * g;
-            quads.push_back(Quad{world->assets.digitsImage, true, layer, left, y, left + g,
+            quads.push_back(Quad{world->assets->digitsImage, true, layer, left, y, left + g,
                                  y + height, 36.6 / 256, 0.5, (d % 5) * 36.6 / 256,
                                  (1 - d / 5) * 0.5, {grey, grey, grey, 1}});
         }
@@ -123,7 +133,7 @@ struct Drawing : testing::Test
 
 TEST_F(Drawing, ALevelShowsItsBackgroundDispenserSupplyBubblesAndCentre)
 {
-    ASSERT_NE(world->assets.centreImage, nullptr) << "the pictures did not load";
+    ASSERT_NE(centreImage, nullptr) << "the pictures did not load";
     ASSERT_EQ(world->queueCount, 0u);
     wxImage shot = Frame();
     Affine screen = ScreenLayer(w, h);
@@ -161,7 +171,7 @@ TEST_F(Drawing, ALevelShowsItsBackgroundDispenserSupplyBubblesAndCentre)
     EXPECT_GT(checked, 20);
 
     // The centre stands `distance` below the middle of the stage.
-    Quad centre{world->assets.centreImage, true, World(), -0.06, -0.06, 0.06, 0.06, 1, 1, 0, 0,
+    Quad centre{centreImage, true, World(), -0.06, -0.06, 0.06, 0.06, 1, 1, 0, 0,
                 {1, 1, 1, 1}};
     int row = h / 2 + int(std::lround(world->distance * (h * 5 / 3)));
     ASSERT_LT(row + 40, h);
@@ -257,7 +267,9 @@ TEST_F(Drawing, BatchedDrawingShowsWhatQuadByQuadDrawingShowed)
 
     g_graphics->stage->MakeCurrent();
     glClear(GL_COLOR_BUFFER_BIT);
-    DrawWorldQuadByQuad(*world);
+    OwnTextures own = LoadOwnTextures();
+    DrawWorldQuadByQuad(*world, own);
+    FreeOwnTextures(own);
     PresentFrame();
     wxImage quadByQuad = CaptureStage();
 
@@ -364,10 +376,12 @@ TEST_F(Drawing, DrawingLeavesTheMatricesAsItFoundThem)
 TEST_F(Drawing, AssetsComeFromTheStageColumnAndGoAgain)
 {
     world->UnloadAssets();
+    EXPECT_EQ(world->assets, nullptr);
     int32_t captures = g_graphics->captureCount;
     session.stage = 3;
     world->LoadAssets(&session);
-    WorldAssets& a = world->assets;
+    ASSERT_NE(world->assets, nullptr);
+    WorldAssets& a = *world->assets;
     EXPECT_EQ(g_graphics->captureCount, captures + 1);
     RGBABitmap* whole = LoadImageRGBA("backgrounds");
     ASSERT_NE(whole, nullptr);
@@ -380,9 +394,10 @@ TEST_F(Drawing, AssetsComeFromTheStageColumnAndGoAgain)
                                  whole->data + row * whole->pitch + 768 * 4, 256 * 4));
     std::free(whole);
     EXPECT_FALSE(a.backgroundTexture->hasAlpha);
+    // Only what the play screen draws: sky, dropper, digits and the atlas.
     std::vector<GLuint> names;
-    for (TextureRecord* t : {a.bubbleTexture, a.starTexture, a.backgroundTexture, a.centreTexture,
-                             a.dispenserTexture, a.digitsTexture}) {
+    for (TextureRecord* t :
+         {a.backgroundTexture, a.dispenserTexture, a.digitsTexture, a.atlas.texture}) {
         ASSERT_NE(t, nullptr);
         EXPECT_TRUE(t->valid);
         names.push_back(t->name);
@@ -396,9 +411,7 @@ TEST_F(Drawing, AssetsComeFromTheStageColumnAndGoAgain)
     EXPECT_EQ(g_graphics->captureCount, captures);
     for (GLuint name : names)
         EXPECT_FALSE(glIsTexture(name));
-    EXPECT_EQ(a.bubbleTexture, nullptr);
-    EXPECT_EQ(a.digitsImage, nullptr);
-    EXPECT_EQ(a.starSound, nullptr);
+    EXPECT_EQ(world->assets, nullptr);
     world->LoadAssets(&session); // for the fixture to take down
 }
 
@@ -409,7 +422,7 @@ void SetAllPending(CBubbleWorld& world)
 
 TEST_F(Drawing, PendingSoundsArePostedOnceInTheirOrderWithTheirChannels)
 {
-    WorldAssets& a = world->assets;
+    WorldAssets& a = *world->assets;
     SetAllPending(*world);
     world->PlayPendingSounds(); // no sound thread: dropped
     EXPECT_EQ(world->bouncePending + world->firePending + world->popPending + world->starPending, 0);
