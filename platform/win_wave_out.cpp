@@ -240,11 +240,14 @@ MMRESULT waveOutReset(HWAVEOUT device)
         return MMSYSERR_INVALHANDLE;
     {
         std::lock_guard<std::mutex> lock(device->mutex);
+        // Blocks already handed back count as played; only what is still
+        // queued is cut. The sound card's buffer may hold the end of a fade.
+        if (!device->queue.empty())
+            device->dropPending = true;
         while (!device->queue.empty())
             FinishFront(*device);
         device->played = 0;
         device->generation += 1;
-        device->dropPending = true;
     }
     device->wake.notify_all();
     return MMSYSERR_NOERROR;
@@ -263,6 +266,10 @@ MMRESULT waveOutClose(HWAVEOUT device)
     device->wake.notify_all();
     if (device->worker.joinable())
         device->worker.join();
+    // A block is handed back once the sound card has taken it, not played
+    // it: let the last ones play out unless a reset cut them.
+    if (!device->dropPending)
+        DrainAlsaOutput(device->alsa);
     CloseAlsaOutput(device->alsa);
     if (device->backend == AudioBackend::Manual) {
         std::lock_guard<std::mutex> lock(g_manualMutex);
