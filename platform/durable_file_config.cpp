@@ -165,13 +165,28 @@ void RemoveStaleTemporaries(const std::string& path)
     closedir(folder);
 }
 
+// A file system without the no-replace flag (NFS, many FUSE mounts) refuses
+// it outright: there the name is checked first.
+bool RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    struct stat existing;
+    if (lstat(to.c_str(), &existing) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
 // Under a name no other file has: one set aside earlier stays as it is.
 void SetAside(const std::string& file)
 {
     std::string aside = file + ".unreadable";
     for (int n = 2; n < 100; ++n) {
-        if (renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0
-            || errno != EEXIST)
+        if (RenameNoReplace(file, aside) || errno != EEXIST)
             return;
         aside = file + ".unreadable." + std::to_string(n);
     }

@@ -24,9 +24,13 @@ int g_watcher = -1;  // our end of the watcher's socket
 // The socket becomes descriptor 3, the standard ones /dev/null, and nothing
 // else stays open: not the X connection, nor files, nor anyone's pipes.
 // Async-signal-safe: it runs between fork and exec.
-void KeepOnly(int socket, int fileLimit)
+bool KeepOnly(int socket, int fileLimit)
 {
+    // Without it, descriptor 3 could be anything of the game's, its X
+    // connection even, kept open for as long as the watcher lives.
     int watched = fcntl(socket, F_DUPFD, kWatchedSocket);
+    if (watched < 0)
+        return false;
     int null = open("/dev/null", O_RDWR);
     for (int fd = 0; fd < 3; ++fd)
         dup2(null, fd);
@@ -35,6 +39,7 @@ void KeepOnly(int socket, int fileLimit)
     if (close_range(kWatchedSocket + 1, ~0U, 0) != 0)
         for (int fd = kWatchedSocket + 1; fd < fileLimit; ++fd)
             close(fd);
+    return true;
 }
 
 int FileLimit()
@@ -58,15 +63,14 @@ bool StartExitWatcher()
     // make only async-signal-safe calls until the exec.
     char* argv[] = {const_cast<char*>(kWatcherName), nullptr};
     int fileLimit = FileLimit();
-    sigset_t none;
-    sigemptyset(&none);
     pid_t between = _Fork();
     if (between == 0) {
         setsid();
         if (_Fork() == 0) {
-            KeepOnly(ends[0], fileLimit);
-            sigprocmask(SIG_SETMASK, &none, nullptr);
-            execve("/proc/self/exe", argv, environ);
+            // Signals stay blocked as the forking thread had them until the
+            // watcher's own defaults are in place after the exec.
+            if (KeepOnly(ends[0], fileLimit))
+                execve("/proc/self/exe", argv, environ);
         }
         _exit(0);
     }
@@ -114,6 +118,9 @@ void WatchForExit(void (*afterDeath)(const char* note))
     // Ignored signals outlive the exec; the watcher ignores none.
     for (int signal = 1; signal < NSIG; ++signal)
         std::signal(signal, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     // Holding no folder, it keeps none from being unmounted.
     if (chdir("/") != 0)
         _exit(1);
