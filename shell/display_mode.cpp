@@ -232,10 +232,7 @@ bool LeaveGameDisplayMode(wxFrame* frame)
     if (!g_gameModeEntered && !g_desktopModeChanged)
         return true;
     // Only where the display still shows this game's mode.
-    if (g_desktopModeChanged) {
-        RestoreVideoModes();
-        g_desktopModeChanged = false;
-    }
+    RestoreDesktopMode();
     if (frame)
         frame->Show(false);
     g_gameModeEntered = false;

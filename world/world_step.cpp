@@ -105,7 +105,8 @@ void CBubbleWorld::FindNextEvent(WorldEvent& ev)
         CBubble* second = static_cast<CBubble*>(broadPhase->GetObjectData(p->j));
         double px = first->x - second->x;
         double py = first->y - second->y;
-        if (px * px + py * py < kBurstDistanceSq)
+        double distanceSq = px * px + py * py;
+        if (distanceSq < kBurstDistanceSq)
         {
             double firstSpeedSq = first->vx * first->vx + first->vy * first->vy;
             double secondSpeedSq = second->vx * second->vx + second->vy * second->vy;
@@ -119,7 +120,7 @@ void CBubbleWorld::FindNextEvent(WorldEvent& ev)
         // Just outside, the contact time rounds below zero and reads as
         // never; inside, it is never. An approaching pair at contact
         // distance or closer touches now rather than sink in or pass through.
-        if (IsAtContact(first, second) && Approaching(first, second))
+        if (distanceSq <= kAtContactSq && Approaching(first, second))
             t = 0;
         KeepEarliestHit(ev, kEventContact, t, first->index, second->index, first, second);
     }

@@ -41,7 +41,6 @@ struct ButtonPictures
 };
 
 ButtonPictures g_pictures;
-int g_popupsShown = 0;
 
 void FreePictures()
 {
@@ -101,11 +100,6 @@ ButtonPicture ChooseButtonPicture(bool hover, bool pressed, bool clicking, bool 
     if (!pressed && focused)
         return PictureFocused;
     return PictureNormal;
-}
-
-bool IsChoicePopupShown()
-{
-    return g_popupsShown > 0;
 }
 
 int MenuButtonPictureBuilds()
@@ -222,10 +216,8 @@ void CTamberMenuChoice::OnClick(wxCommandEvent&)
     SetWindowFontForPixelHeight(this, textHeight);
     wxFont font = GetFont();
     wxSize size = GetSize();
-    ++g_popupsShown;
     int row = RunChoicePopup(this, wxPoint(size.x - size.y, 0), font, textHeight, texts, count,
                              *index);
-    --g_popupsShown;
     if (row < 0)
         return;
     wxCommandEvent chosen(wxEVT_MENU, kFirstOptionId + row);

@@ -29,9 +29,6 @@ enum ButtonPicture
 // focus shows only while no press is held.
 ButtonPicture ChooseButtonPicture(bool hover, bool pressed, bool clicking, bool focused);
 
-// True while a choice's popup is open over its menu.
-bool IsChoicePopupShown();
-
 // How many times the three shared button pictures have been made; for tests.
 int MenuButtonPictureBuilds();
 

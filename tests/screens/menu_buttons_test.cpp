@@ -265,14 +265,14 @@ TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
         // The popup holds the input as a menu does, and the menu under it
         // keeps counting as active with the cursor and capture untouched.
         auto expectMenuStateKept = [&](bool popupShown) {
-            EXPECT_EQ(IsChoicePopupShown(), popupShown);
+            EXPECT_EQ(ShownChoicePopup() != nullptr, popupShown);
             EXPECT_TRUE(static_cast<CTamberMenu&>(d).IsActive());
             EXPECT_EQ(g_graphics->menuCount, before.menuCount);
             EXPECT_EQ(g_graphics->hideCount, before.hideCount);
             EXPECT_EQ(g_graphics->captureCount, before.captureCount);
             EXPECT_EQ(CursorShowCount(), cursorShown);
         };
-        EXPECT_FALSE(IsChoicePopupShown());
+        EXPECT_FALSE(ShownChoicePopup());
 
         // Keys: Enter opens it with no row lit; Down lights the first row,
         // Down the second, and Enter chooses that one.
@@ -364,7 +364,7 @@ TEST_F(ButtonsTest, ThePopupIsSteppedAndChosenByKeysAndMouseInTheMenuTextSize)
         });
         PressKeys("Return");
         PumpUntil([&] { return elsewhere && !ShownChoicePopup(); });
-        EXPECT_FALSE(IsChoicePopupShown());
+        EXPECT_FALSE(ShownChoicePopup());
         EXPECT_EQ(index, 0);
         PumpEvents(300);
         EXPECT_TRUE(elsewhere && elsewhere->IsActive()) << "the menu took the focus back";
