@@ -86,19 +86,19 @@ bool CTamberMenu::Show(bool show)
 {
     bool changed = wxDialog::Show(show);
     if (show && changed)
-        TakeKeyboard();
+        GiveFirstFocus();
     return changed;
 }
 
-// Asked for only once the menu is on screen: the toolkit then also makes it
-// the window with the keyboard, which without a window manager nothing else
-// does; asked for before, the keys went on to the window under it.
-void CTamberMenu::TakeKeyboard()
+// Asked for once the menu is on screen, the focus also gives the menu the
+// keyboard, which nothing else does without a window manager; asked for
+// before, it went nowhere and the keys stayed with the game window.
+void CTamberMenu::GiveFirstFocus()
 {
     if (wxWindow* affirmative = FindWindow(GetAffirmativeId()))
         affirmative->SetFocus();
     else
-        ::TakeKeyboard(this);
+        TakeKeyboard(this);
 }
 
 bool CTamberMenu::IsActive()

@@ -57,7 +57,7 @@ public:
     std::list<MenuFrame> frames;
 
 private:
-    void TakeKeyboard();
+    void GiveFirstFocus();
     void CloseWith(int id);
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);

@@ -1,11 +1,13 @@
 #!/bin/bash
-# The menus on an X server without a window manager, as kiosks and bare X
-# sessions run the game: nothing hands them the keyboard there. The title
-# menu takes Down and Enter at start, and again once Escape has left the
-# stage wheel; the game never asks to be minimised meanwhile.
+# The dialogs and menus on an X server without a window manager, as kiosks
+# and bare X sessions run the game: nothing hands them the keyboard there.
+# The terms and the display dialog at the first start take it; the title
+# menu takes Down and Enter, and again once Escape has left the stage wheel;
+# the game never asks to be minimised meanwhile.
 . "$(dirname "$0")/session.sh"
 game=$1
-e2e_start_game_display bare
+e2e_start_display bare
+screen=$(e2e_screen_size)
 width=${screen%x*} height=${screen#*x}
 
 # Every request of the game to be minimised is a message to the root window.
@@ -13,6 +15,16 @@ stdbuf -oL xev -root -event substructure >"$E2E_HOME/root.log" 2>&1 &
 E2E_SERVERS="$E2E_SERVERS $!"
 sleep 0.3
 
+# Waits for the window titled $1 to have the keyboard; fails with $2.
+wait_keyboard() {
+    local win
+    win=$(e2e_wait_window "$1" 20) || e2e_fail "$2: no window"
+    for _ in $(seq 100); do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$win" ] && return 0
+        sleep 0.1
+    done
+    e2e_fail "$2: the window has not the keyboard"
+}
 # Down and Enter on the title menu ($1, of size $2) open the settings.
 open_settings() {
     xdotool key --delay 50 Down Return
@@ -30,7 +42,15 @@ wheel_shown() {
         -gt 50 ]
 }
 
+# Terms not yet accepted, and a stored mode that the display does not offer.
+mkdir -p "$XDG_CONFIG_HOME/skylume"
+printf '[Display]\nIndex=0\nTop=0\nLeft=0\nWidth=%s\nHeight=%s\nGameWidth=1600\nGameHeight=1200\nDepth=32\n' \
+    "$width" "$height" >"$XDG_CONFIG_HOME/skylume/skylume.conf"
 "$game" >"$E2E_HOME/game.out" 2>"$E2E_HOME/game.err" & E2E_GAME=$!
+wait_keyboard "License Agreement" "the terms"
+xdotool key alt+a
+wait_keyboard "Display Settings" "the display dialog"
+xdotool key --delay 50 Down Return
 e2e_next_menu none "no title menu with the keyboard at start"
 title=$MENU_ID title_size="$MENU_W $MENU_H"
 e2e_shot bare-title
