@@ -4,6 +4,7 @@
 #include <wx/textctrl.h>
 
 #include "foundation/dialog_layout.h"
+#include "foundation/keyboard_focus.h"
 #include "foundation/terms_text.h"
 
 CLicenseAgreementDialog::CLicenseAgreementDialog()
@@ -20,6 +21,7 @@ CLicenseAgreementDialog::CLicenseAgreementDialog()
     layout.AddButton(wxID_CANCEL, true, wxEmptyString);
     layout.AddButton(wxID_OK, false, "&Agree");
     layout.Finish();
+    TakeKeyboardWhenShown(this);
 }
 
 CLicenseAgreementDialog::~CLicenseAgreementDialog() = default;

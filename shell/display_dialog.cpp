@@ -9,6 +9,7 @@
 #include <wx/statbmp.h>
 
 #include "foundation/dialog_layout.h"
+#include "foundation/keyboard_focus.h"
 #include "shell/display_mode.h"
 #include "shell/images.h"
 
@@ -138,6 +139,7 @@ CDisplayDialog::CDisplayDialog()
     layout.Finish();
     // The toolkit may deliver the size and move events of the layout later.
     RefreshModeList();
+    TakeKeyboardWhenShown(this);
 }
 
 CDisplayDialog::~CDisplayDialog() = default;

@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 
 #include "foundation/dialog_layout.h"
+#include "foundation/keyboard_focus.h"
 #include "foundation/multi_line_text.h"
 #include "foundation/text_fitting.h"
 #include "screens/menu/choice_popup.h"
@@ -75,12 +76,29 @@ int CTamberMenu::ShowModal()
         delete layout;
         layout = nullptr;
     }
-    if (wxWindow* affirmative = FindWindow(GetAffirmativeId()))
-        affirmative->SetFocus();
     SetActiveMenu(this);
     int id = wxDialog::ShowModal();
     SetActiveMenu(nullptr);
     return id;
+}
+
+bool CTamberMenu::Show(bool show)
+{
+    bool changed = wxDialog::Show(show);
+    if (show && changed)
+        GiveFirstFocus();
+    return changed;
+}
+
+// Asked for once the menu is on screen, the focus also gives the menu the
+// keyboard, which nothing else does without a window manager; asked for
+// before, it went nowhere and the keys stayed with the game window.
+void CTamberMenu::GiveFirstFocus()
+{
+    if (wxWindow* affirmative = FindWindow(GetAffirmativeId()))
+        affirmative->SetFocus();
+    else
+        TakeKeyboard(this);
 }
 
 bool CTamberMenu::IsActive()

@@ -53,11 +53,6 @@ expect_back() {
     [ "$(e2e_pixel $(( MENU_X + MENU_W / 3 )) $(( MENU_Y + MENU_H / 2 )))" != "0,0,0" ] \
         || e2e_fail "$1: the menu is not on screen"
 }
-# The number of colours in the screen's rectangle x y w h.
-colours() {
-    import -display "$DISPLAY" -window root "$E2E_HOME/area.png"
-    /usr/bin/convert "$E2E_HOME/area.png" -crop "$3x$4+$1+$2" +repage -format "%k" info:
-}
 
 # A window manager slow to hand the focus to the new game (stopped here for
 # two seconds) must not make the game step aside before it ever had it.
@@ -97,12 +92,12 @@ for _ in $(seq 50); do
 done
 xdotool key Return
 for _ in $(seq 50); do
-    [ "$(colours $(( width * 7 / 16 )) $(( height * 16 / 25 )) $(( width / 8 )) $(( height / 18 )))" \
+    [ "$(e2e_colours $(( width * 7 / 16 )) $(( height * 16 / 25 )) $(( width / 8 )) $(( height / 18 )))" \
         -gt 50 ] && break
     sleep 0.1
 done
 e2e_shot "${shot}menu-focus-play"
-[ "$(colours $(( width * 7 / 16 )) $(( height * 16 / 25 )) $(( width / 8 )) $(( height / 18 )))" \
+[ "$(e2e_colours $(( width * 7 / 16 )) $(( height * 16 / 25 )) $(( width / 8 )) $(( height / 18 )))" \
     -gt 50 ] || e2e_fail "the stage wheel shows no pictures after coming back"
 grep -i critical "$E2E_HOME/game.err" && e2e_fail "GTK complained"
 echo "menu focus: ok"

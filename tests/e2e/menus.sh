@@ -12,14 +12,6 @@ conf=$XDG_CONFIG_HOME/skylume/skylume.conf
 start_game() {
     "$game" >"$E2E_HOME/game.out" 2>"$E2E_HOME/game.err" & E2E_GAME=$!
 }
-# Waits for a menu other than the one with id $1; sets MENU_ID, MENU_X, MENU_Y, MENU_W, MENU_H.
-next_menu() {
-    for _ in $(seq 100); do
-        read -r MENU_ID MENU_X MENU_Y MENU_W MENU_H < <(e2e_wait_menu 1) || continue
-        [ "$MENU_ID" != "$1" ] && return 0
-    done
-    e2e_fail "$2"
-}
 # Clicks the title menu's button $1 (0 Play, 1 Settings, 2 Exit): the
 # column's bottom right, 5 pixels in; each button a twentieth of the screen
 # high, five times as wide, with 5 pixels around it.
@@ -51,7 +43,7 @@ end_game() {
 }
 
 start_game
-next_menu none "no title menu"
+e2e_next_menu none "no title menu"
 [ "$(e2e_screen_size)" = "$screen" ] || e2e_fail "the game runs at $(e2e_screen_size), not $screen"
 sleep 0.3
 e2e_shot "${shot}title"
@@ -62,7 +54,7 @@ title=$MENU_ID
 
 # Settings by mouse; the menu opens with OK focused.
 click_title_button 1
-next_menu "$title" "Settings opened no menu"
+e2e_next_menu "$title" "Settings opened no menu"
 settings=$MENU_ID
 sleep 0.3
 e2e_shot "${shot}settings"
@@ -88,7 +80,7 @@ sleep 0.3
 e2e_shot "${shot}settings-edited"
 [ "$(value Player/Difficulty)" = "" ] || e2e_fail "settings stored before OK"
 xdotool key --delay 50 Tab Return
-next_menu "$settings" "OK did not bring the title menu back"
+e2e_next_menu "$settings" "OK did not bring the title menu back"
 expect_values 2 0 0 1 65 68 87
 # Exit by mouse.
 click_title_button 2
@@ -97,20 +89,20 @@ end_game "Exit"
 # The next start shows what was stored; OK writes it back unchanged. Enter
 # held past the keyboard's repeat delay opens the settings and nothing more.
 start_game
-next_menu none "no title menu after a restart"
+e2e_next_menu none "no title menu after a restart"
 title_size="$MENU_W $MENU_H"
 xdotool key Down keydown Return sleep 1.5 keyup Return
 # Its popup took the keyboard for a moment: the game must not have stepped aside.
 sleep 0.5
 xprop -id "$(e2e_wait_window Skylume 1)" _NET_WM_STATE | grep -q HIDDEN \
     && e2e_fail "the popup made the game step aside"
-next_menu "$MENU_ID" "Settings opened no menu after a restart"
+e2e_next_menu "$MENU_ID" "Settings opened no menu after a restart"
 [ "$MENU_W $MENU_H" != "$title_size" ] || e2e_fail "the held Enter went on past the settings"
 sleep 0.3
 e2e_shot "${shot}settings-restarted"
 before=$(cat "$conf")
 xdotool key Return
-next_menu "$MENU_ID" "OK did not bring the title menu back after a restart"
+e2e_next_menu "$MENU_ID" "OK did not bring the title menu back after a restart"
 expect_values 2 0 0 1 65 68 87
 [ "$(cat "$conf")" = "$before" ] || e2e_fail "the stored settings changed: $(cat "$conf")"
 # Escape on the title menu ends the game as Exit does.

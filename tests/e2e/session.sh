@@ -4,8 +4,10 @@ set -u
 
 # Starts an X server with a window manager on it; with the argument "modes"
 # a real X server (Xorg with the dummy driver) that offers several modes and
-# switches between them. Leaves its display in E2E_NEW_DISPLAY and the
-# processes in E2E_NEW_SERVER and E2E_NEW_WM; e2e_stop ends them all.
+# switches between them; with "bare" an X server without a window manager,
+# as kiosks and bare X sessions have. Leaves its display in E2E_NEW_DISPLAY
+# and the processes in E2E_NEW_SERVER and E2E_NEW_WM (empty when bare);
+# e2e_stop ends them all.
 e2e_start_server() {
     local displayfd
     displayfd=$(mktemp "$E2E_HOME/displayfd-XXXXXX")
@@ -25,8 +27,11 @@ e2e_start_server() {
         sleep 0.1
     done
     E2E_NEW_DISPLAY=:$(head -n1 "$displayfd")
-    DISPLAY=$E2E_NEW_DISPLAY openbox --sm-disable >"$displayfd.openbox.log" 2>&1 &
-    E2E_NEW_WM=$!
+    E2E_NEW_WM=
+    if [ "${1:-}" != bare ]; then
+        DISPLAY=$E2E_NEW_DISPLAY openbox --sm-disable >"$displayfd.openbox.log" 2>&1 &
+        E2E_NEW_WM=$!
+    fi
     E2E_SERVERS="${E2E_SERVERS:-} $E2E_NEW_WM $E2E_NEW_SERVER"
     sleep 0.5
 }
@@ -85,9 +90,9 @@ e2e_accept_terms() {
 }
 
 # Starts the display and stores accepted terms. With $1 = "modes" the display
-# really switches: the game runs in a stored 1024x768 mode. Sets desktop (the
-# screen's size before the game), screen (the game's) and shot (a prefix for
-# screenshot names).
+# really switches: the game runs in a stored 1024x768 mode; with "bare" there
+# is no window manager. Sets desktop (the screen's size before the game),
+# screen (the game's) and shot (a prefix for screenshot names).
 e2e_start_game_display() {
     e2e_start_display "$1"
     desktop=$(e2e_screen_size)
@@ -145,4 +150,20 @@ e2e_wait_menu() {
         sleep 0.1
     done
     return 1
+}
+
+# Waits for a menu with the keyboard other than the one with id $1; fails
+# with $2 when none comes. Sets MENU_ID, MENU_X, MENU_Y, MENU_W, MENU_H.
+e2e_next_menu() {
+    for _ in $(seq 100); do
+        read -r MENU_ID MENU_X MENU_Y MENU_W MENU_H < <(e2e_wait_menu 1) || continue
+        [ "$MENU_ID" != "$1" ] && return 0
+    done
+    e2e_fail "$2"
+}
+
+# The number of colours in the screen's rectangle x y w h.
+e2e_colours() {
+    import -display "$DISPLAY" -window root "$E2E_HOME/area.png"
+    /usr/bin/convert "$E2E_HOME/area.png" -crop "$3x$4+$1+$2" +repage -format "%k" info:
 }
