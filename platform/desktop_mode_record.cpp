@@ -8,6 +8,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/crtc_configs.h"
+
 namespace {
 
 const char kRecordProperty[] = "_SKYLUME_DESKTOP_MODES";
@@ -195,9 +197,10 @@ bool ReadLiveDesktopRecord(DesktopRecord* record)
         return false;
     if (IsOwnRecord(*record) || OwnerIsLive(record->owner))
         return true;
-    // Its game died, and its watcher with it.
-    PutBackRecorded(*record);
-    RemoveDesktopRecord();
+    // Its game died, and its watcher with it. What could not be put back
+    // stays on record for another try.
+    if (PutBackRecorded(*record))
+        RemoveDesktopRecord();
     return false;
 }
 
@@ -221,19 +224,44 @@ void RemoveDesktopRecord()
 
 namespace {
 
-// False when the record names what this server no longer has.
-bool ShowsRecordedModes(const Displays& displays, const DesktopRecord& record, bool* shows)
+// The display on record shows the mode it was switched to, not the desktop's.
+bool ShowsSwitchedMode(const Displays& displays, const DesktopRecord& record, int i)
 {
-    *shows = false;
+    XRRCrtcInfo* info = XRRGetCrtcInfo(XConnection(), displays.res, record.saved[i].crtc);
+    if (!info)
+        return false;
+    bool shows = info->mode == record.switchedTo[i] && info->mode != record.saved[i].mode;
+    XRRFreeCrtcInfo(info);
+    return shows;
+}
+
+// The recorded displays the server still knows, into `back`: every one, or
+// only those that still show the mode they were switched to. Says which it
+// had to leave.
+int ToPutBack(const Displays& displays, const DesktopRecord& record, bool onlySwitched,
+              CrtcConfig* back)
+{
+    int count = 0;
     for (int i = 0; i < record.count; ++i) {
-        if (!Recognised(displays.res, record.saved[i]))
-            return false;
-        if (XRRCrtcInfo* info = XRRGetCrtcInfo(XConnection(), displays.res, record.saved[i].crtc)) {
-            *shows |= info->mode == record.switchedTo[i] && info->mode != record.saved[i].mode;
-            XRRFreeCrtcInfo(info);
+        if (!Recognised(displays.res, record.saved[i])) {
+            std::fprintf(stderr, "skylume: display %lu on record names what the X server lacks; "
+                                 "left as it is\n", record.saved[i].crtc);
+            continue;
         }
+        if (!onlySwitched || ShowsSwitchedMode(displays, record, i))
+            back[count++] = record.saved[i];
     }
-    return true;
+    return count;
+}
+
+bool PutBack(const DesktopRecord& record, bool onlySwitched)
+{
+    Displays displays;
+    if (!ReadScreenResources(&displays))
+        return true;
+    CrtcConfig back[MaxDisplays];
+    int count = ToPutBack(displays, record, onlySwitched, back);
+    return count == 0 || ApplyConfigs(displays, back, count, record.screen);
 }
 
 } // namespace
@@ -241,15 +269,20 @@ bool ShowsRecordedModes(const Displays& displays, const DesktopRecord& record, b
 bool ShowsRecordedModes(const DesktopRecord& record)
 {
     Displays displays;
-    bool shows = false;
-    return ReadScreenResources(&displays) && ShowsRecordedModes(displays, record, &shows) && shows;
+    if (!ReadScreenResources(&displays))
+        return false;
+    for (int i = 0; i < record.count; ++i)
+        if (Recognised(displays.res, record.saved[i]) && ShowsSwitchedMode(displays, record, i))
+            return true;
+    return false;
 }
 
 bool PutBackRecorded(const DesktopRecord& record)
 {
-    Displays displays;
-    bool shows = false;
-    if (!ReadScreenResources(&displays) || !ShowsRecordedModes(displays, record, &shows) || !shows)
-        return true;
-    return ApplyConfigs(displays, record.saved, record.count, record.screen);
+    return PutBack(record, true);
+}
+
+bool PutBackEveryRecorded(const DesktopRecord& record)
+{
+    return PutBack(record, false);
 }

@@ -36,14 +36,17 @@ bool ParseDesktopRecord(const char* text, DesktopRecord* record);
 // The calls below need the server grabbed (ServerGrab).
 // The record as it stands; false when there is none or it is unreadable.
 bool ReadDesktopRecord(DesktopRecord* record);
-// The record of a game still running; one whose game has ended is acted on
-// and removed first.
+// The record of a game still running; one whose game has ended is put back
+// first, and removed once it could be.
 bool ReadLiveDesktopRecord(DesktopRecord* record);
 bool WriteDesktopRecord(const DesktopRecord& record);
 void RemoveDesktopRecord();
-// True while a recorded display shows the mode it was switched to.
+// True while a display on record shows the mode it was switched to.
 bool ShowsRecordedModes(const DesktopRecord& record);
-// Puts the recorded displays back while one still shows the mode it was
-// switched to; a display someone has changed since is theirs. False only
-// when a switch back failed.
+// Puts back the displays on record that still show the mode they were
+// switched to; a display someone has changed since is theirs. One the X
+// server no longer knows is left, and said so on stderr. False only when a
+// switch back failed or was refused.
 bool PutBackRecorded(const DesktopRecord& record);
+// The same for every display on record, whatever it shows.
+bool PutBackEveryRecorded(const DesktopRecord& record);

@@ -1,9 +1,8 @@
 // The displays and their video modes, read from and switched through the X
-// server's RandR extension. Display 0 is the primary one. A change can always
-// be undone: the first change of a display remembers how it was, and
-// RestoreVideoModes puts every changed display back. Several games may run
-// on one X server: the first switch remembers the desktop for all of them,
-// and only the game whose mode is shown puts it back.
+// server's RandR extension. Display 0 is the primary one. The first switch
+// remembers how the displays were, for every game on the X server, and
+// RestoreVideoModes puts back those that still show this game's mode: a
+// display another game or the player has switched since is theirs.
 //
 // Where RandR cannot switch (no RandR 1.2, a single-mode screen, Xwayland) a
 // display lists its current mode only, so nothing is ever switched there.
@@ -54,9 +53,9 @@ bool GetCurrentVideoMode(int display, VideoMode* mode);
 void GetVideoModes(int display, VideoModeList* list);
 // True once the display shows a mode matching the given one.
 bool ChangeVideoMode(int display, const VideoMode& mode);
-// Puts every display changed by this process back as it was, while it still
-// shows the mode this process set: once another game's mode is shown, that
-// game puts it back. Safe to call at any time, also when nothing was changed.
+// Puts back as it was each display that still shows the mode this process
+// set: once another game's mode is shown, that game puts the desktop back.
+// Safe to call at any time, also when nothing was changed.
 void RestoreVideoModes();
 // The display as it was before any running game switched it: as the record
 // of the switch says, else as it is now.

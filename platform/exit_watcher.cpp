@@ -1,6 +1,8 @@
 #include "platform/exit_watcher.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -10,6 +12,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -20,6 +23,8 @@ const char kNote = 'n';
 const char kDismissed = 'd';
 
 int g_watcher = -1;  // our end of the watcher's socket
+// The last note handed over, for a watcher that replaces one that died.
+char g_note[MaxWatcherNote + 1];
 
 // The socket becomes descriptor 3, the standard ones /dev/null, and nothing
 // else stays open: not the X connection, nor files, nor anyone's pipes.
@@ -49,31 +54,46 @@ int FileLimit()
                                                                            : 65536;
 }
 
-} // namespace
-
-bool StartExitWatcher()
+// The watcher never writes: a readable socket is its end closed.
+bool WatcherDied()
 {
-    if (g_watcher >= 0)
-        return true;
+    pollfd socket{g_watcher, POLLIN, 0};
+    return poll(&socket, 1, 0) > 0;
+}
+
+void Send(char kind, const char* note)
+{
+    char message[1 + MaxWatcherNote];
+    size_t length = strnlen(note, MaxWatcherNote);
+    message[0] = kind;
+    std::memcpy(message + 1, note, length);
+    send(g_watcher, message, 1 + length, MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+// The watcher's process, with our end of its socket in g_watcher.
+bool Spawn()
+{
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
         return false;
     // The game has threads: a lock one of them holds at the fork stays held
     // in the child for ever. Everything is made ready here, and the children
-    // make only async-signal-safe calls until the exec.
+    // make only async-signal-safe calls until the exec. No handler of the
+    // game's may run in them: every signal stays blocked until the watcher's
+    // own defaults are in place after the exec.
     char* argv[] = {const_cast<char*>(kWatcherName), nullptr};
     int fileLimit = FileLimit();
+    sigset_t all, game;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &game);
     pid_t between = _Fork();
     if (between == 0) {
         setsid();
-        if (_Fork() == 0) {
-            // Signals stay blocked as the forking thread had them until the
-            // watcher's own defaults are in place after the exec.
-            if (KeepOnly(ends[0], fileLimit))
-                execve("/proc/self/exe", argv, environ);
-        }
+        if (_Fork() == 0 && KeepOnly(ends[0], fileLimit))
+            execve("/proc/self/exe", argv, environ);
         _exit(0);
     }
+    pthread_sigmask(SIG_SETMASK, &game, nullptr);
     close(ends[0]);
     if (between < 0) {
         close(ends[1]);
@@ -85,19 +105,42 @@ bool StartExitWatcher()
     return true;
 }
 
+} // namespace
+
+bool StartExitWatcher()
+{
+    if (g_watcher >= 0 && !WatcherDied())
+        return true;
+    if (g_watcher >= 0)
+        close(g_watcher);
+    g_watcher = -1;
+    if (!Spawn())
+        return false;
+    if (g_note[0])
+        Send(kNote, g_note);
+    return true;
+}
+
+int ExitWatcherSocket()
+{
+    return g_watcher;
+}
+
+bool ExitWatcherHasNote()
+{
+    return g_note[0] != 0;
+}
+
 void TellExitWatcher(const char* note)
 {
-    if (g_watcher < 0)
-        return;
-    char message[1 + MaxWatcherNote];
-    size_t length = strnlen(note, MaxWatcherNote);
-    message[0] = kNote;
-    std::memcpy(message + 1, note, length);
-    send(g_watcher, message, 1 + length, MSG_NOSIGNAL | MSG_DONTWAIT);
+    std::snprintf(g_note, sizeof g_note, "%s", note);
+    if (g_watcher >= 0)
+        Send(kNote, g_note);
 }
 
 void DismissExitWatcher()
 {
+    g_note[0] = 0;
     if (g_watcher < 0)
         return;
     send(g_watcher, &kDismissed, 1, MSG_NOSIGNAL | MSG_DONTWAIT);

@@ -13,11 +13,17 @@ enum
     MaxWatcherNote = 8192,
 };
 
-// Starts the watcher; further calls do nothing. False when it could not be
-// started.
+// Starts the watcher; further calls do nothing while it lives, and replace
+// it, handing over the last note, once it has died. It forks: never call it
+// with the X server grabbed. False when none could be started.
 bool StartExitWatcher();
+// Our end of the watcher's socket, -1 when there is none: it turns readable
+// once the watcher has died.
+int ExitWatcherSocket();
 // Replaces the note the watcher keeps; an empty one leaves it nothing to do.
 void TellExitWatcher(const char* note);
+// The last note handed over leaves the watcher something to do.
+bool ExitWatcherHasNote();
 // The watcher ends without doing anything.
 void DismissExitWatcher();
 

@@ -6,13 +6,11 @@
 #include "platform/display_modes.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
+#include "platform/crtc_configs.h"
 #include "platform/desktop_mode_record.h"
-#include "platform/exit_watcher.h"
+#include "platform/mode_watcher.h"
 #include "platform/xrandr_screen.h"
 
 namespace {
@@ -132,13 +130,6 @@ RRMode PickMode(const Displays& displays, const CrtcConfig& crtc, const VideoMod
     return best;
 }
 
-int MillimetresFor(int pixels, int savedPixels, int savedMillimetres)
-{
-    if (savedPixels > 0 && savedMillimetres > 0)
-        return int(int64_t(pixels) * savedMillimetres / savedPixels);
-    return int(std::lround(pixels * 25.4 / 96.0));
-}
-
 bool SameConfig(const CrtcConfig& a, const CrtcConfig& b)
 {
     return a.crtc == b.crtc && a.x == b.x && a.y == b.y && a.mode == b.mode
@@ -153,14 +144,25 @@ int SavedIndexOf(const DesktopRecord& record, RRCrtc crtc)
     return -1;
 }
 
+// The screen as it is, in the millimetres measured before the grab (the
+// measurement probes the outputs); their density, should it have changed.
+ScreenSize ScreenNow(const ScreenSize& measured)
+{
+    ScreenSize now{0, 0, 0, 0};
+    RootSize(&now.width, &now.height);
+    now.mmWidth = MillimetresFor(now.width, measured.width, measured.mmWidth);
+    now.mmHeight = MillimetresFor(now.height, measured.height, measured.mmHeight);
+    return now;
+}
+
 // How the display is now, as the desktop's, unless already on record.
-int Remember(DesktopRecord* record, const CrtcConfig& config)
+int Remember(DesktopRecord* record, const CrtcConfig& config, const ScreenSize& screen)
 {
     int i = SavedIndexOf(*record, config.crtc);
     if (i >= 0 || record->count >= MaxDisplays)
         return i;
     if (record->count == 0)
-        record->screen = CurrentScreenSize();
+        record->screen = screen;
     record->saved[record->count] = config;
     record->switchedTo[record->count] = config.mode;
     return record->count++;
@@ -170,30 +172,13 @@ int Remember(DesktopRecord* record, const CrtcConfig& config)
 void Forget()
 {
     g_own.count = 0;
-    TellExitWatcher("");
+    TellModeWatcher(g_own);
 }
 
 void ForgetAndRemoveRecord()
 {
     RemoveDesktopRecord();
     Forget();
-}
-
-// A clean end with every display back: the watcher has nothing to do.
-void DismissWatcherIfAllBack()
-{
-    if (g_own.count == 0)
-        DismissExitWatcher();
-}
-
-void StartWatcher()
-{
-    static bool started = false;
-    if (started)
-        return;
-    started = true;
-    if (StartExitWatcher())
-        std::atexit(DismissWatcherIfAllBack);
 }
 
 // Made this game's, before each switch, so that a kill at any moment finds
@@ -204,10 +189,7 @@ void Record(const DesktopRecord& desktop)
     g_own = desktop;
     std::snprintf(g_own.display, sizeof g_own.display, "%s", DisplayString(XConnection()));
     std::snprintf(g_own.owner, sizeof g_own.owner, "%s", OwnName());
-    StartWatcher();
-    char text[MaxRecordBytes];
-    if (FormatDesktopRecord(g_own, text, sizeof text) >= 0)
-        TellExitWatcher(text);
+    TellModeWatcher(g_own);
     WriteDesktopRecord(g_own);
 }
 
@@ -237,9 +219,9 @@ bool AllAtSavedConfigs(const Displays& displays, const DesktopRecord& record)
 }
 
 // Straight back to the desktop, whoever switched it.
-bool PutBackDesktop(const Displays& displays, const DesktopRecord& desktop)
+bool PutBackDesktop(const DesktopRecord& desktop)
 {
-    if (!ApplyConfigs(displays, desktop.saved, desktop.count, desktop.screen))
+    if (!PutBackEveryRecorded(desktop))
         return false;
     ForgetAndRemoveRecord();
     return true;
@@ -273,6 +255,10 @@ bool ChangeMode(int display, const VideoMode& want)
     VideoMode current;
     if (!CanSwitchModes())
         return CurrentMode(display, &current) && Shows(current, want);
+    // Both before the grab, which freezes every other program: the
+    // measurement probes every output, and the watcher is forked.
+    ScreenSize measured = CurrentScreenSize();
+    StartModeWatcher();
     ServerGrab grab;
     DesktopRecord desktop;
     ReadDesktop(&desktop);
@@ -305,20 +291,20 @@ bool ChangeMode(int display, const VideoMode& want)
         screen.width = std::max(screen.width, rect.x + rect.width);
         screen.height = std::max(screen.height, rect.y + rect.height);
     }
-    saved = Remember(&desktop, crtc);
+    saved = Remember(&desktop, crtc, ScreenNow(measured));
     if (saved < 0)
         return false;
     CrtcConfig next = crtc;
     next.mode = pick;
     if (SameConfig(desktop.saved[saved], next) && desktop.count == 1)
         // Back to how the desktop was: its own screen size too.
-        return PutBackDesktop(displays, desktop);
+        return PutBackDesktop(desktop);
     screen.mmWidth = MillimetresFor(screen.width, desktop.screen.width, desktop.screen.mmWidth);
     screen.mmHeight = MillimetresFor(screen.height, desktop.screen.height, desktop.screen.mmHeight);
     desktop.switchedTo[saved] = pick;
     Record(desktop);
     if (!ApplyConfigs(displays, &next, 1, screen)) {
-        PutBackDesktop(displays, g_own);
+        PutBackDesktop(g_own);
         return false;
     }
     if (AllAtSavedConfigs(displays, g_own))
@@ -346,32 +332,6 @@ bool Desktop(int display, DisplayRect* rect, VideoMode* mode)
                             mode->height};
     }
     return true;
-}
-
-// In the watcher, once the game has died, on a connection of its own.
-void RepairAfterDeath(const char* note)
-{
-    DesktopRecord handed;
-    if (!ParseDesktopRecord(note, &handed) || !XConnection(handed.display) || !CanSwitchModes())
-        return;
-    ServerGrab grab;
-    DesktopRecord onRecord;
-    if (!ReadDesktopRecord(&onRecord)) {
-        PutBackRecorded(handed);
-        return;
-    }
-    // Another game's mode is shown now: that game puts the desktop back.
-    if (std::strcmp(onRecord.owner, handed.owner) != 0)
-        return;
-    PutBackRecorded(onRecord);
-    RemoveDesktopRecord();
-}
-
-// Started as the watcher, the program watches and never gets to its main.
-__attribute__((constructor(101))) void WatchIfStartedAsWatcher(int argc, char** argv, char**)
-{
-    if (IsExitWatcher(argc, argv))
-        WatchForExit(RepairAfterDeath);
 }
 
 } // namespace

@@ -207,44 +207,11 @@ ScreenSize CurrentScreenSize()
     return size;
 }
 
-// CRTCs that would not fit the new screen are switched off first.
-bool ApplyConfigs(const Displays& displays, const CrtcConfig* configs, int count,
-                  const ScreenSize& screen)
+int MillimetresFor(int pixels, int knownPixels, int knownMillimetres)
 {
-    int minWidth, minHeight, maxWidth, maxHeight;
-    if (!XRRGetScreenSizeRange(g_x, XRoot(), &minWidth, &minHeight, &maxWidth, &maxHeight)
-        || screen.width < minWidth || screen.height < minHeight || screen.width > maxWidth
-        || screen.height > maxHeight)
-        return false;
-    ServerGrab grab;
-    int errorsBefore = g_trappedErrors;
-    ScreenSize now = CurrentScreenSize();
-    bool ok = true;
-    for (int i = 0; i < count; ++i) {
-        XRRCrtcInfo* info = XRRGetCrtcInfo(g_x, displays.res, configs[i].crtc);
-        if (!info)
-            continue;
-        bool changes = info->mode != configs[i].mode || info->x != configs[i].x
-            || info->y != configs[i].y || info->rotation != configs[i].rotation;
-        bool fits = info->x + int(info->width) <= screen.width
-            && info->y + int(info->height) <= screen.height;
-        if (changes && !fits)
-            ok &= XRRSetCrtcConfig(g_x, displays.res, configs[i].crtc, CurrentTime, 0, 0, None,
-                                   RR_Rotate_0, nullptr, 0)
-                == RRSetConfigSuccess;
-        XRRFreeCrtcInfo(info);
-    }
-    if (screen.width != now.width || screen.height != now.height)
-        XRRSetScreenSize(g_x, XRoot(), screen.width, screen.height, screen.mmWidth,
-                         screen.mmHeight);
-    for (int i = 0; i < count; ++i) {
-        CrtcConfig config = configs[i];
-        ok &= XRRSetCrtcConfig(g_x, displays.res, config.crtc, CurrentTime, config.x, config.y,
-                               config.mode, config.rotation, config.outputs, config.outputCount)
-            == RRSetConfigSuccess;
-    }
-    XSync(g_x, False);
-    return ok && g_trappedErrors == errorsBefore;
+    if (knownPixels > 0 && knownMillimetres > 0)
+        return int(int64_t(pixels) * knownMillimetres / knownPixels);
+    return int(std::lround(pixels * 25.4 / 96.0));
 }
 
 ServerGrab::ServerGrab()

@@ -61,16 +61,18 @@ bool ReadCrtc(const Displays& displays, int display, CrtcConfig* config, Display
 const XRRModeInfo* FindMode(const XRRScreenResources* res, RRMode id);
 VideoMode ToVideoMode(const XRRModeInfo& info, Rotation rotation);
 void RootSize(int* width, int* height);
+// The size with its millimetres. The server probes every output for it (on
+// real hardware each monitor, over its cable): never call it with the server
+// grabbed.
 ScreenSize CurrentScreenSize();
-
-// Puts the given CRTCs into their configurations on a screen of the given
-// size, as one step that no other client sees half done.
-bool ApplyConfigs(const Displays& displays, const CrtcConfig* configs, int count,
-                  const ScreenSize& screen);
+// Millimetres for a length in pixels at the density of a known length; at
+// 96 dots per inch when that is unknown.
+int MillimetresFor(int pixels, int knownPixels, int knownMillimetres);
 
 // While one lives, no other client's requests run, so that reading how the
 // displays are, deciding and switching is one step; errors of our own
-// requests are counted, not fatal. They nest.
+// requests are counted, not fatal. They nest. Every other program is frozen
+// meanwhile: probing outputs, forking and waiting happen before.
 struct ServerGrab
 {
     ServerGrab();

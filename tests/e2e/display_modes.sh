@@ -3,13 +3,21 @@
 # mode is entered behind the curtain, left while another program has the
 # focus, and the desktop's mode always comes back, also after an uncaught
 # error, a termination signal or a kill (by the game's watcher process, or
-# at the next start when the watcher died too), and with a settings folder
-# the game cannot write to. Ctrl held at start, or a
-# stored mode the display no longer offers, brings up the display dialog
-# with the real modes.
+# by the one that replaces it when it was killed first, or at the next start
+# when both died together), and with a settings folder the game cannot write
+# to. While the game holds the X server it probes no output, forks no
+# process and waits for none, and it forks with its signals blocked. Ctrl held at start, or a stored mode the
+# display no longer offers, brings up the display dialog with the real
+# modes.
+#   display_modes.sh PROBE FORBIDDEN_CALLS_LIBRARY
 . "$(dirname "$0")/session.sh"
 probe=$1
 e2e_start_display modes
+calls=$E2E_HOME/calls.log
+# Preloaded, the library notes in $calls the grabs of the X server and the
+# calls the probe must not make; under the address sanitizer it comes first.
+noting_calls="env LD_PRELOAD=$2 SKYLUME_CALLS_LOG=$calls \
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
 E2E_LOG=$E2E_HOME/probe.log
 conf=$XDG_CONFIG_HOME/skylume/skylume.conf
 desktop=1280x720
@@ -19,7 +27,7 @@ stored_choice() { # width height
 }
 start_probe() {
     : >"$E2E_LOG"
-    ${as_player:-} "$probe" >>"$E2E_LOG" 2>"$E2E_HOME/probe.err" & E2E_GAME=$!
+    ${as_player:-} ${noting:-} "$probe" >>"$E2E_LOG" 2>"$E2E_HOME/probe.err" & E2E_GAME=$!
 }
 expect_desktop() {
     [ "$(e2e_screen_size)" = $desktop ] || e2e_fail "desktop left at $(e2e_screen_size) $1"
@@ -30,10 +38,13 @@ watcher() {
         grep -qzx "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
     done
 }
-# The watcher, once it has started and taken its name (within 10 s).
+# The watcher (other than process $2), once it has started and taken its
+# name (within 10 s).
 await_watcher() {
+    local w
     for _ in $(seq 100); do
-        [ -n "$(watcher)" ] && { watcher; return 0; }
+        w=$(watcher | grep -vx "${2:-}" | head -n1)
+        [ -n "$w" ] && { echo "$w"; return 0; }
         sleep 0.1
     done
     e2e_fail "no watcher $1"
@@ -55,7 +66,7 @@ end_probe() { # expected status
 
 # The stored mode, left and entered again with the focus, left at the end.
 stored_choice 1024 768
-start_probe
+noting=$noting_calls start_probe
 e2e_expect ready 30
 e2e_expect "stage 0 0 1024 768"
 [ "$(e2e_screen_size)" = 1024x768 ] || e2e_fail "screen is $(e2e_screen_size), not 1024x768"
@@ -75,21 +86,27 @@ e2e_expect "after 1280x720"
 end_probe 0
 expect_desktop "after the game"
 expect_all_back "after the game"
+grep -qx grab "$calls" || e2e_fail "no grab of the X server noted: $2 not preloaded?"
+! grep -vx grab "$calls" || e2e_fail "the probe made the calls above"
 
 # Killed outright, or by a fault that no handler sees: the watcher puts the
-# desktop back.
-for signal in KILL SEGV; do
+# desktop back, also one that replaces a watcher killed first.
+for kill in KILL SEGV "watcher, then KILL"; do
     start_probe
     e2e_expect ready 30
     w=$(await_watcher "in the game mode") || exit 1
     # A program of its own, not a copy of the game's memory and folder.
     [ "$(readlink "/proc/$w/cwd")" = / ] && ! grep -q SYSV "/proc/$w/maps" \
         || e2e_fail "the watcher holds the game's folder or shared memory"
-    kill -$signal $E2E_GAME
+    if [ "$kill" != "${kill#watcher}" ]; then
+        kill -KILL "$w"
+        await_watcher "in place of the killed one" "$w" >/dev/null || exit 1
+    fi
+    kill -"${kill#watcher, then }" $E2E_GAME
     # Its status is the sanitizer's in a sanitizer build.
-    e2e_wait_exit $E2E_GAME 20 || e2e_fail "probe did not end on SIG$signal"
+    e2e_wait_exit $E2E_GAME 20 || e2e_fail "probe did not end on $kill"
     E2E_GAME=
-    expect_all_back "after SIG$signal"
+    expect_all_back "after $kill"
 done
 
 # A settings folder the game cannot write to: killed outright, it still has
@@ -111,10 +128,12 @@ as_player=
 chmod -R u+w "$XDG_CONFIG_HOME"
 
 # The watcher killed too: the next start puts the desktop back before it
-# takes the current mode for the desktop's.
+# takes the current mode for the desktop's. Stopped first, the game cannot
+# replace its watcher before it dies.
 start_probe
 e2e_expect ready 30
 w=$(await_watcher "to kill") || exit 1
+kill -STOP $E2E_GAME
 kill -KILL "$w" $E2E_GAME
 end_probe 137
 sleep 1

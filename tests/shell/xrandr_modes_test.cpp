@@ -1,13 +1,16 @@
 // The display-mode layer on a real X server. The script that starts the
 // server says what it offers: SKYLUME_SCREEN=switching (the dummy driver's
-// 1280 x 720 desktop with more modes) or single (Xvfb, one mode).
+// 1280 x 720 desktop with more modes, one display) or single (Xvfb, one
+// mode).
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/desktop_mode_record.h"
 #include "platform/display_modes.h"
 
 namespace {
@@ -19,7 +22,7 @@ bool Switching()
 }
 
 // The root window's size, asked of the server on a connection of our own.
-void ScreenSize(int* width, int* height)
+void RootWindowSize(int* width, int* height)
 {
     Display* x = XOpenDisplay(nullptr);
     ASSERT_NE(x, nullptr);
@@ -106,7 +109,7 @@ TEST(XrandrModes, ASwitchChangesTheScreenAndCanBeUndone)
     GetDisplayGeometry(0, &rect);
     EXPECT_EQ(rect.width, 1024);
     int width, height;
-    ScreenSize(&width, &height);
+    RootWindowSize(&width, &height);
     EXPECT_EQ(width, 1024);
     EXPECT_EQ(height, 768);
 
@@ -116,7 +119,7 @@ TEST(XrandrModes, ASwitchChangesTheScreenAndCanBeUndone)
 
     RestoreVideoModes();
     EXPECT_TRUE(SameVideoMode(Current(), VideoMode{1280, 720, 32, 60}));
-    ScreenSize(&width, &height);
+    RootWindowSize(&width, &height);
     EXPECT_EQ(width, 1280);
     EXPECT_EQ(height, 720);
     RestoreVideoModes(); // nothing left to undo
@@ -131,7 +134,7 @@ TEST(XrandrModes, SwitchingBackByHandLeavesNothingToUndo)
     ASSERT_TRUE(ChangeVideoMode(0, VideoMode{640, 480, 32, 0}));
     ASSERT_TRUE(ChangeVideoMode(0, desktop));
     int width, height;
-    ScreenSize(&width, &height);
+    RootWindowSize(&width, &height);
     EXPECT_EQ(width, 1280);
     EXPECT_EQ(height, 720);
     // Had the undo record stayed, this would switch again.
@@ -149,4 +152,73 @@ TEST(XrandrModes, ModesTheDisplayLacksAreRefusedWithoutAChange)
     EXPECT_TRUE(SameVideoMode(Current(), VideoMode{1280, 720, 32, Switching() ? 60 : 0}));
     RestoreVideoModes();
     EXPECT_EQ(Current().width, 1280);
+}
+
+// The record another game left when it died with its watcher, made from
+// this process's own: `change` alters it.
+template <typename Change>
+void LeaveRecordOfADeadGame(DesktopRecord* own, Change change)
+{
+    ServerGrab grab;
+    ASSERT_TRUE(ReadDesktopRecord(own));
+    DesktopRecord dead = *own;
+    std::snprintf(dead.owner, sizeof dead.owner, "_SKYLUME_GAME_THAT_DIED");
+    change(&dead);
+    ASSERT_TRUE(WriteDesktopRecord(dead));
+}
+
+bool RecordLeft()
+{
+    ServerGrab grab;
+    DesktopRecord record;
+    return ReadDesktopRecord(&record);
+}
+
+TEST(XrandrModes, ARecordIsPutBackAsFarAsTheServerKnowsIt)
+{
+    if (!Switching())
+        GTEST_SKIP() << "one mode only";
+    ASSERT_TRUE(ChangeVideoMode(0, VideoMode{1024, 768, 32, 0}));
+    DesktopRecord own;
+    LeaveRecordOfADeadGame(&own, [](DesktopRecord* dead) {
+        // A display unplugged since: the other is put back all the same.
+        dead->saved[dead->count] = dead->saved[0];
+        dead->saved[dead->count].crtc = 9999;
+        dead->switchedTo[dead->count] = dead->switchedTo[0];
+        dead->count += 1;
+    });
+    RecoverVideoModes();
+    EXPECT_TRUE(SameVideoMode(Current(), VideoMode{1280, 720, 32, 60}));
+    int width, height;
+    RootWindowSize(&width, &height);
+    EXPECT_EQ(width, 1280);
+    EXPECT_EQ(height, 720);
+    EXPECT_FALSE(RecordLeft());
+    RestoreVideoModes();
+}
+
+TEST(XrandrModes, ARecordTheServerCannotTakeSwitchesNothingOff)
+{
+    if (!Switching())
+        GTEST_SKIP() << "one mode only";
+    void (*const faults[])(DesktopRecord*) = {
+        [](DesktopRecord* dead) { dead->screen = ScreenSize{640, 480, 169, 127}; },
+        [](DesktopRecord* dead) { dead->saved[0].rotation = 64; },
+    };
+    for (auto fault : faults) {
+        ASSERT_TRUE(ChangeVideoMode(0, VideoMode{1024, 768, 32, 0}));
+        DesktopRecord own;
+        LeaveRecordOfADeadGame(&own, fault);
+        RecoverVideoModes();
+        EXPECT_EQ(GetDisplayCount(), 1);
+        EXPECT_EQ(Current().width, 1024);
+        EXPECT_EQ(Current().height, 768);
+        // This game's own record puts the desktop back.
+        {
+            ServerGrab grab;
+            ASSERT_TRUE(WriteDesktopRecord(own));
+        }
+        RestoreVideoModes();
+        EXPECT_EQ(Current().width, 1280);
+    }
 }
