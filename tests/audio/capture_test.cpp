@@ -4,41 +4,19 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "audio/sound_thread.h"
 #include "tests/audio/audio_test_support.h"
+#include "tests/audio/captured_audio.h"
 
 namespace {
 
-struct Capture
-{
-    uint32_t rate = 0;
-    uint16_t channels = 0;
-    std::vector<int16_t> samples;
-};
-
-Capture ReadCapture(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Capture capture;
-    if (bytes.size() < 44)
-        return capture;
-    memcpy(&capture.channels, &bytes[22], 2);
-    memcpy(&capture.rate, &bytes[24], 4);
-    capture.samples.resize((bytes.size() - 44) / 2);
-    memcpy(capture.samples.data(), &bytes[44], capture.samples.size() * 2);
-    return capture;
-}
-
 // Frames where a sound starts after at least 100 ms of silence.
-std::vector<size_t> Onsets(const Capture& capture)
+std::vector<size_t> Onsets(const CapturedWave& capture)
 {
     std::vector<size_t> onsets;
     size_t quiet = 4410;
@@ -55,51 +33,11 @@ std::vector<size_t> Onsets(const Capture& capture)
 }
 
 // A quiet hum under the effects keeps the mixer's own output from ever being
-// a run of exact zeros, so the silence that the capture inserts to keep to
-// the wall clock, when the device ran dry because the sound thread fell
-// behind, can be told apart and left out: what remains runs on the mixer's
-// own clock, whatever the load.
+// exact silence, so that the silence the capture inserts when the device ran
+// dry, because a busy machine held the sound thread up, can be left out.
 constexpr int16_t kHum = 8;
-constexpr size_t kInsertedSilence = 64; // zeros in a row that count as inserted
 
-// What the mixer wrote into a mono capture: the capture less its inserted
-// silence. Zeros at the end may be inserted silence still being written.
-Capture MixerOutput(const Capture& capture)
-{
-    Capture mixed = capture;
-    mixed.samples.clear();
-    size_t zeros = 0;
-    for (int16_t s : capture.samples) {
-        if (s != 0) {
-            if (zeros < kInsertedSilence)
-                mixed.samples.insert(mixed.samples.end(), zeros, 0);
-            mixed.samples.push_back(s);
-            zeros = 0;
-        } else {
-            ++zeros;
-        }
-    }
-    return mixed;
-}
-
-size_t MixedFrames(const std::string& path)
-{
-    return MixerOutput(ReadCapture(path)).samples.size();
-}
-
-// Waits until the effects capture holds that many mixed frames, or 30 s.
-bool WaitForMixedFrames(const std::string& path, size_t frames)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (MixedFrames(path) < frames) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        Sleep(5);
-    }
-    return true;
-}
-
-// The mixed frames of the effects capture just before and just after a post.
+// The played frames of the effects capture just before and just after a post.
 struct CapturedPost
 {
     size_t before;
@@ -110,17 +48,10 @@ CapturedPost PostAndCapture(const std::string& path, UINT message, CRefCountedOb
                             LPARAM flags)
 {
     CapturedPost post;
-    post.before = MixedFrames(path);
+    post.before = PlayedFrames(path);
     PostSoundMessage(message, object, flags);
-    post.after = MixedFrames(path);
+    post.after = PlayedFrames(path);
     return post;
-}
-
-uintmax_t FileSize(const std::string& path)
-{
-    std::error_code error;
-    uintmax_t size = std::filesystem::file_size(path, error);
-    return error ? 0 : size;
 }
 
 double Seconds(size_t frames)
@@ -131,7 +62,7 @@ double Seconds(size_t frames)
 // Plays the song, looping, with the sound thread of a fresh process, enabled
 // and disabled in turn for the given milliseconds: the captured music then
 // holds that run alone, whatever this process captured before.
-Capture PlayWithPauses(const Bytes& song, const std::vector<int>& milliseconds)
+CapturedWave PlayWithPauses(const Bytes& song, const std::vector<int>& milliseconds)
 {
     char pattern[] = "/tmp/skylume-pauses-XXXXXX";
     std::string dir = mkdtemp(pattern);
@@ -151,7 +82,7 @@ Capture PlayWithPauses(const Bytes& song, const std::vector<int>& milliseconds)
     if (child > 0)
         waitpid(child, &status, 0);
     EXPECT_EQ(status, 0);
-    Capture music = ReadCapture(dir + "/skylume-music.wav");
+    CapturedWave music = ReadCapture(dir + "/skylume-music.wav");
     std::filesystem::remove_all(dir);
     return music;
 }
@@ -170,7 +101,7 @@ void SplitAtThePause(const std::vector<size_t>& onsets, std::vector<size_t>& bef
 
 // Root mean square of one channel of a stereo capture over [from, to) seconds
 // after a frame.
-double Level(const Capture& capture, size_t frame, int channel, double from, double to)
+double Level(const CapturedWave& capture, size_t frame, int channel, double from, double to)
 {
     size_t first = frame + static_cast<size_t>(from * 44100);
     size_t last = std::min(frame + static_cast<size_t>(to * 44100), capture.samples.size() / 2);
@@ -201,7 +132,6 @@ TEST(CapturedGame, EffectsAndMusicComeOutOnTimeAt44100)
     CSoundData* hum = MakeSound(std::vector<int16_t>(kMixBlockSamples, kHum));
 
     StartSoundThread();
-    auto start = std::chrono::steady_clock::now();
     PostSoundMessage(WM_SOUND_MUSIC, song, SOUND_LOOP);
     PostSoundMessage(WM_SOUND_PLAY, nullptr, SOUND_RESTART_CHANNEL);
     PostSoundMessage(WM_SOUND_PLAY, hum, 2 | SOUND_LOOP);
@@ -209,26 +139,24 @@ TEST(CapturedGame, EffectsAndMusicComeOutOnTimeAt44100)
     // The sound font loads when the music first opens, which on a busy
     // machine can hold the sound thread up: the beeps wait for the music.
     std::string musicPath = dir + "/skylume-music.wav";
-    while (FileSize(musicPath) <= 44 && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
-        Sleep(10);
+    WaitForCapture([&] { return PlayedFrames(musicPath) > 0; });
     // Beeps 400 ms apart on the mixer's clock, as a level's drawing would post
     // them, then the disable.
     std::string effectsPath = dir + "/skylume-effects.wav";
-    std::vector<CapturedPost> beeps;
-    size_t due = MixedFrames(effectsPath);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(WaitForMixedFrames(effectsPath, due + 17640));
-        beeps.push_back(PostAndCapture(effectsPath, WM_SOUND_PLAY, beep, 1));
-        due = beeps.back().before;
+    std::vector<CapturedPost> posts;
+    size_t due = PlayedFrames(effectsPath);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(WaitForCapture([&] { return PlayedFrames(effectsPath) >= due + 17640; }));
+        posts.push_back(i < 3 ? PostAndCapture(effectsPath, WM_SOUND_PLAY, beep, 1)
+                              : PostAndCapture(effectsPath, WM_SOUND_DISABLE, nullptr, 0));
+        due = posts.back().before;
     }
-    EXPECT_TRUE(WaitForMixedFrames(effectsPath, due + 17640));
-    CapturedPost disable = PostAndCapture(effectsPath, WM_SOUND_DISABLE, nullptr, 0);
     StopSoundThread();
     hum->Release();
     beep->Release();
     song->Release();
 
-    Capture effects = MixerOutput(ReadCapture(effectsPath));
+    CapturedWave effects = WithoutInsertedSilence(ReadCapture(effectsPath));
     EXPECT_EQ(effects.rate, 44100u);
     EXPECT_EQ(effects.channels, 1);
     std::vector<size_t> onsets = Onsets(effects);
@@ -237,16 +165,16 @@ TEST(CapturedGame, EffectsAndMusicComeOutOnTimeAt44100)
     // blocks on from the one playing then, one more if the device had run dry.
     for (size_t i = 0; i < onsets.size(); ++i) {
         size_t begins = onsets[i] - lead;
-        EXPECT_GE(begins, beeps[i].before + 3 * kMixBlockSamples) << "beep " << i;
-        EXPECT_LE(begins, beeps[i].after + 5 * kMixBlockSamples + kInsertedSilence) << "beep " << i;
+        EXPECT_GE(begins, posts[i].before + 3 * kMixBlockSamples) << "beep " << i;
+        EXPECT_LE(begins, posts[i].after + 5 * kMixBlockSamples + kInsertedSilence) << "beep " << i;
     }
     // The disable takes effect the same way, and the hum fades out within the
     // three blocks mixed after it.
     size_t ends = effects.samples.size();
-    EXPECT_GE(ends, disable.before + 5 * kMixBlockSamples);
-    EXPECT_LE(ends, disable.after + 7 * kMixBlockSamples);
+    EXPECT_GE(ends, posts[3].before + 5 * kMixBlockSamples);
+    EXPECT_LE(ends, posts[3].after + 7 * kMixBlockSamples);
 
-    Capture music = ReadCapture(musicPath);
+    CapturedWave music = ReadCapture(musicPath);
     EXPECT_EQ(music.rate, 44100u);
     EXPECT_EQ(music.channels, 2);
     double energy = 0;
@@ -273,8 +201,8 @@ TEST(CapturedGame, AClickTrackKeepsItsTempoAfterAPause)
         Append(track, Event(48, {0x89, 76, 0}));
     }
     Append(track, Event(0, {0xFF, 0x2F, 0}));
-    // Paused for far longer than the two beats that the stream plays out.
-    Capture music = PlayWithPauses(MidiFile({track}), {2500, 4500, 2500});
+    // Paused for far longer than a beat, once the stream has played out.
+    CapturedWave music = PlayWithPauses(MidiFile({track}), {2500, 4500, 2500});
     ASSERT_EQ(music.channels, 2);
 
     std::vector<size_t> before, after;
@@ -304,7 +232,7 @@ TEST(CapturedGame, AChannelPannedHardLeftStaysThereAtItsLevelAfterAPause)
         Append(track, Event(96, {0x80, 60, 0}));
     }
     Append(track, Event(0, {0xFF, 0x2F, 0}));
-    Capture music = PlayWithPauses(MidiFile({track}), {1500, 3000, 1500});
+    CapturedWave music = PlayWithPauses(MidiFile({track}), {1500, 3000, 1500});
     ASSERT_EQ(music.channels, 2);
 
     std::vector<size_t> before, after;
@@ -336,8 +264,8 @@ TEST(CapturedGame, MusicFadesOutAtEveryPauseAndResumesWithNothingOfTheOldSound)
         Append(track, Event(0, {0x90, static_cast<uint8_t>(quarter % 2 ? 55 : 48), 110}));
     }
     Append(track, Event(96, {0xFF, 0x2F, 0}));
-    // Each pause outlasts the half second that the stream plays on.
-    Capture music = PlayWithPauses(MidiFile({track}), {1000, 1000, 1000, 1000, 1000, 1000, 1000});
+    // Each pause begins once the stream has played out its half second.
+    CapturedWave music = PlayWithPauses(MidiFile({track}), {1000, 1000, 1000, 1000, 1000, 1000, 1000});
     ASSERT_EQ(music.channels, 2);
 
     // The pauses: runs of exact zeros of a fifth of a second or more (the
