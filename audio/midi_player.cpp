@@ -37,8 +37,9 @@ uint32_t StreamEvent(const MidiEvent& event)
 }
 
 // A reopened stream starts at the device's default tempo on a reset
-// synthesizer: put back the tempo first, then each channel's instrument,
-// controllers and bend, as the song had them at the cursor.
+// synthesizer: put back the tempo first, then each channel's setup (banks
+// and program, controllers, parameter selections, bend range and bend), as
+// the laps before and the song up to the cursor left them.
 void WriteSongSetup(const CMusicData& music, size_t cursor, uint8_t lapsBefore, uint8_t* buffer,
                     uint32_t& used)
 {
@@ -96,7 +97,7 @@ bool CMidiPlayer::Init()
     position = 0;
     active = 0;
     stopping = 0;
-    resendPrograms = 0;
+    resendSetup = 0;
     lapsBefore = 0;
     queuedBuffers = 0;
     stream = nullptr;
@@ -125,7 +126,7 @@ void CMidiPlayer::Start()
 {
     stopping = 0;
     if (!active) {
-        resendPrograms = 1;
+        resendSetup = 1;
         Open();
     }
     if (!active)
@@ -188,9 +189,9 @@ void CMidiPlayer::FillAndQueue()
     uint8_t* buffer = buffers[nextBuffer];
     uint32_t used = 0;
     size_t count = music ? music->events.size() : 0;
-    if (resendPrograms && music && cursor < count)
+    if (resendSetup && music && cursor < count)
         WriteSongSetup(*music, cursor, lapsBefore, buffer, used);
-    resendPrograms = 0;
+    resendSetup = 0;
 
     WriteQuarter(*this, buffer, used);
 

@@ -1,7 +1,8 @@
 // Plays the music on the MIDI stream device one quarter note per buffer:
 // each of two buffers holds the events of 192 ticks and ends with a no-op
 // that carries it to the quarter note's end. A quarter too full for one
-// buffer goes on in the next. Sound thread only.
+// buffer goes on in the next. A stream opened again first gets back the
+// song's setup. Sound thread only.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +24,7 @@ struct CMidiPlayer
     uint32_t position;  // song time up to which the stream has been filled
     uint8_t active;
     uint8_t stopping;
-    uint8_t resendPrograms; // just (re)opened: send the song's setup before the cursor first
+    uint8_t resendSetup; // just (re)opened: the next buffer starts with the setup at the cursor
     // Whole laps of a looping song played before the cursor's, counted to 2:
     // further laps leave the same setup as the second.
     uint8_t lapsBefore;

@@ -1,8 +1,8 @@
 // What a song has set up before a point in it: the tempo in force, and each
-// channel's instrument, controllers, pitch-bend range and pitch bend. A stream that opens
-// again starts at the device's default tempo on a reset synthesizer, so the
-// player sends this before resuming, and the song goes on as it would have
-// without the pause.
+// channel's banks and program, controllers, parameter selections, pitch-bend
+// range and pitch bend. A stream that opens again starts at the device's
+// default tempo on a reset synthesizer, so the player sends this before
+// resuming, and the song goes on as it would have without the pause.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,7 @@ struct MidiChannelSetup
 {
     uint8_t program;                       // the last program change; kNotSet until one
     uint8_t programBank[2];                // bank select (CC 0, 32) that it found in force
-    uint8_t bank[2];                       // bank select given since, for the next one
+    uint8_t bank[2];                       // bank select given since, for the next program
     uint8_t controllers[kKeptControllers]; // kNotSet until the song sets one
     uint8_t bendRange[2];                  // semitones and cents given to RPN 0
     uint8_t rpn[2];                        // registered parameter selected (CC 101, 100)

@@ -1,21 +1,19 @@
 #include "platform/durable_file_config.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include <wx/log.h>
 #include <wx/mstream.h>
+
+#include "platform/save_temporaries.h"
 
 namespace {
 
@@ -30,14 +28,6 @@ std::string ParentDirectory(const std::string& path)
 std::string FileName(const std::string& path)
 {
     return path.substr(path.find_last_of('/') + 1);
-}
-
-// ".<name>.<process id>.": hidden, so no one takes it for a file of theirs,
-// and with its writer in it, so a start can tell one cut short by a kill
-// from one that a running game is writing.
-std::string TemporaryPrefix(const std::string& name, long writer)
-{
-    return "." + name + "." + std::to_string(writer) + ".";
 }
 
 bool MakeDirectories(const std::string& dir)
@@ -121,50 +111,6 @@ public:
 
 const CTolerantUtf8 g_fileEncoding;
 
-// The writer of a temporary of ours, as its name says; 0 for any other name.
-long WriterOfTemporary(const char* entry, const std::string& name)
-{
-    std::string start = "." + name + ".";
-    if (std::strncmp(entry, start.c_str(), start.size()) != 0)
-        return 0;
-    const char* digits = entry + start.size();
-    if (*digits < '1' || *digits > '9')
-        return 0;
-    char* end = nullptr;
-    long writer = std::strtol(digits, &end, 10);
-    if (*end != '.' || std::strlen(end + 1) != 6)
-        return 0;
-    for (const char* c = end + 1; *c; ++c)
-        if (!std::isalnum(static_cast<unsigned char>(*c)))
-            return 0;
-    return writer;
-}
-
-bool HasEnded(long process)
-{
-    return kill(pid_t(process), 0) != 0 && errno == ESRCH;
-}
-
-// A save cut short by a kill leaves its temporary file behind. Only ours go,
-// and only once their writer has ended: another game may be saving now.
-void RemoveStaleTemporaries(const std::string& path)
-{
-    std::string dir = ParentDirectory(path);
-    std::string name = FileName(path);
-    DIR* folder = opendir(dir.c_str());
-    if (!folder)
-        return;
-    while (const dirent* entry = readdir(folder)) {
-        long writer = WriterOfTemporary(entry->d_name, name);
-        struct stat info;
-        if (writer && HasEnded(writer)
-            && fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0
-            && S_ISREG(info.st_mode))
-            unlinkat(dirfd(folder), entry->d_name, 0);
-    }
-    closedir(folder);
-}
-
 // A file system without the no-replace flag (NFS, many FUSE mounts) refuses
 // it outright: there the name is checked first.
 bool RenameNoReplace(const std::string& from, const std::string& to)
@@ -198,7 +144,7 @@ void SetAside(const std::string& file)
 const wxString& PrepareFile(const wxString& path)
 {
     std::string file = path.utf8_string();
-    RemoveStaleTemporaries(file);
+    RemoveStaleTemporaries(ParentDirectory(file), FileName(file));
     int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     bool unreadable = fd < 0 ? errno != ENOENT : false;
     if (fd >= 0) {

@@ -12,9 +12,9 @@ public:
     // (or ".unreadable.2" and on, when that is taken) rather than silently
     // overwritten; the store then starts empty. Bytes that are not UTF-8 are
     // read and written back unchanged, so one bad byte spoils at most its own
-    // line. Saves write a hidden temporary named after the writing process;
-    // those whose process has ended were cut short and are removed. No other
-    // file in the folder is touched.
+    // line. Saves write a hidden temporary named after the writing machine and
+    // process; this machine's whose process has ended were cut short and are
+    // removed. No other file in the folder is touched.
     CDurableFileConfig(const wxString& appName, const wxString& path);
     ~CDurableFileConfig() override;
 

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cmath>
 
 #include "world/bubble_world.h"
@@ -31,10 +30,16 @@ void CBubbleWorld::FireBubble(CRandomGenerator& rng)
         double a = 2 * M_PI * angle;
         double sinA = std::sin(a);
         double cosA = std::cos(a);
-        double r = distance + kFeedEnd - kFeedArm;
         // After a fast turn the dropper can still be easing out from inside
-        // the cluster: the bubble then leaves from just clear of it.
-        r = std::max(r, DropperTargetAt(angle));
+        // the cluster: it comes out with the shot, so that the bubble leaves
+        // from where the dropper is drawn and clear of the cluster.
+        double r = distance + kFeedEnd - kFeedArm;
+        double clear = DropperTargetAt(angle);
+        if (r < clear)
+        {
+            r = clear;
+            distance = clear - (kFeedEnd - kFeedArm);
+        }
         b->x = r * sinA;
         b->y = r * cosA;
         // A small sideways jitter, so that drops along one line still differ.

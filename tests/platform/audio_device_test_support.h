@@ -13,6 +13,7 @@
 
 #include "platform/audio_backend.h"
 #include "platform/win_threads.h"
+#include "tests/support/captured_wave.h"
 
 // Capture into a fresh folder; each test runs in a process of its own.
 inline std::string UseCaptureFolder()
@@ -35,31 +36,6 @@ inline void UseFailingSoundCard()
                            "file \"/dev/full\" format \"raw\" }\n";
     setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
     SetAudioBackend(AudioBackend::Devices);
-}
-
-struct CapturedWave
-{
-    uint32_t rate = 0;
-    uint16_t channels = 0;
-    std::vector<int16_t> samples;
-};
-
-inline CapturedWave ReadCapture(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    CapturedWave wave;
-    if (bytes.size() < 44 || memcmp(bytes.data(), "RIFF", 4) != 0)
-        return wave;
-    memcpy(&wave.channels, &bytes[22], 2);
-    memcpy(&wave.rate, &bytes[24], 4);
-    uint32_t dataBytes;
-    memcpy(&dataBytes, &bytes[40], 4);
-    if (44 + static_cast<size_t>(dataBytes) > bytes.size())
-        return wave;
-    wave.samples.resize(dataBytes / 2);
-    memcpy(wave.samples.data(), &bytes[44], dataBytes & ~1u);
-    return wave;
 }
 
 // Handles nothing: collects the device notifications that reached this thread.

@@ -16,6 +16,7 @@
 #include <wx/init.h>
 
 #include "platform/durable_file_config.h"
+#include "platform/save_temporaries.h"
 #include "tests/support/config_sandbox.h"
 
 namespace {
@@ -125,12 +126,19 @@ TEST(DurableFileConfig, OnlyTemporariesOfSavesCutShortAreRemovedAtStart)
     if (ended == 0)
         _exit(0);
     ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
-    const std::string cutShort = ".skylume.conf." + std::to_string(ended) + ".a1B2c3";
-    // Names a player may give, and a save another running game is making.
+    const std::string cutShort = TemporaryPrefix("skylume.conf", ended) + "a1B2c3";
+    // Another machine sharing the folder, where that process id means nothing.
+    std::string otherHost = TemporaryPrefix("skylume.conf", ended);
+    char& hostStart = otherHost[sizeof ".skylume.conf." - 1];
+    hostStart = hostStart == '0' ? '1' : '0';
+    // Names a player may give, a save another running game is making, and
+    // saves whose writers cannot be asked: another machine's and those of an
+    // earlier build, which named no machine.
     std::vector<std::string> others = {
         "skylume.conf.a1B2c3", "skylume.conf.backup", "skylume.conf.200801",
         "skylume.conf.unreadable", ".skylume.conf.backup", "other.conf.a1B2c3",
-        ".skylume.conf." + std::to_string(getppid()) + ".d4E5f6",
+        TemporaryPrefix("skylume.conf", getppid()) + "d4E5f6", otherHost + "a1B2c3",
+        ".skylume.conf." + std::to_string(ended) + ".a1B2c3",
     };
     for (const std::string& name : others)
         WriteFile(sandbox.Dir() + "/" + name, "[A]\nB=2\n");

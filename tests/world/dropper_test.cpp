@@ -42,7 +42,8 @@ TEST(Dropper, FiresFromTheFeedTowardTheCentre)
 TEST(Dropper, ADropperStillInsideTheClusterFiresFromClearOfIt)
 {
     // Easing out after a fast turn, the dropper can stand inside the
-    // cluster: a bubble fired from there overlapped a stuck one and burst.
+    // cluster: a bubble fired from there overlapped a stuck one and burst,
+    // and one fired from clear of it appeared far from the dropper.
     WorldPtr world = NewEmptyWorld();
     for (int col = 0; col <= 14; ++col)
     {
@@ -58,8 +59,11 @@ TEST(Dropper, ADropperStillInsideTheClusterFiresFromClearOfIt)
     CRandomGenerator rng = TutorialRng();
     world->FireBubble(rng);
 
+    // The feed's front entry as the play screen draws it, beyond the dropper.
+    const double frontEntry = 0.35 - 0.14393939;
     const CBubble* fired = world->live[world->liveCount - 1];
-    EXPECT_NEAR(fired->x, 14 * kColumnPitch + 0.05, 1e-12) << "where the dropper is bound for";
+    EXPECT_NEAR(fired->x, world->distance + frontEntry, 1e-6) << "where the dropper is drawn";
+    EXPECT_NEAR(fired->y, 0, 1e-12);
     for (uint32_t i = 0; i + 1 < world->liveCount; ++i)
         EXPECT_GE(std::hypot(fired->x - world->live[i]->x, fired->y - world->live[i]->y), 0.04);
 }
