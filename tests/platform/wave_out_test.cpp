@@ -115,7 +115,7 @@ TEST(WaveOutDevice, RefusesOtherFormatsAndRunsSilentWithoutADevice)
     auto start = std::chrono::steady_clock::now();
     if (waveOutOpen(&device, WAVE_MAPPER, &kFormat, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR)
         waveOutClose(device);
-    EXPECT_LT(ElapsedMilliseconds(start), 1000);
+    EXPECT_LT(ElapsedMilliseconds(start), 4000); // a busy machine may take a while, a wait far longer
 }
 
 TEST(WaveOutDevice, CaptureWritesWhatPlaysPacedInRealTime)
@@ -143,9 +143,9 @@ TEST(WaveOutDevice, CaptureWritesWhatPlaysPacedInRealTime)
     }
     long elapsed = ElapsedMilliseconds(start);
     EXPECT_EQ(returned, 10);
-    // 10 * 2048 samples last 464 ms.
+    // 10 * 2048 samples last 464 ms; a busy machine may add seconds, never take any away.
     EXPECT_GE(elapsed, 440);
-    EXPECT_LT(elapsed, 1500);
+    EXPECT_LT(elapsed, 4000);
     EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
 
     CapturedWave wave = ReadCapture(dir + "/skylume-effects.wav");
