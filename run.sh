@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(
   cmake g++ make pkg-config
-  libwxgtk3.2-dev libgl1-mesa-dev libgl1-mesa-dri
+  libwxgtk3.2-dev libgtk-3-dev libgl1-mesa-dev libgl1-mesa-dri
   libgtest-dev
   libasound2-dev libfluidsynth-dev timgm6mb-soundfont libxrandr-dev
   clang-14 libclang-rt-14-dev

@@ -150,8 +150,9 @@ uint32_t RainColourCount(int32_t difficulty, uint32_t stage)
 
 void CLevelCompleteScreen::OnInput(void* context, int32_t code, void* data)
 {
-    if (EndsCelebration(code, data))
-        static_cast<CLevelCompleteScreen*>(context)->done = 1;
+    auto* screen = static_cast<CLevelCompleteScreen*>(context);
+    if (EndsCelebration(screen->presses, code, data))
+        screen->done = 1;
 }
 
 void CLevelCompleteScreen::SetUpBodies(int32_t width, int32_t height)

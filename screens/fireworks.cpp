@@ -81,8 +81,9 @@ double EnvelopeValue(const EnvelopeKey* keys, double t)
 
 void CStageCompleteScreen::OnInput(void* context, int32_t code, void* data)
 {
-    if (EndsCelebration(code, data))
-        static_cast<CStageCompleteScreen*>(context)->done = 1;
+    auto* screen = static_cast<CStageCompleteScreen*>(context);
+    if (EndsCelebration(screen->presses, code, data))
+        screen->done = 1;
 }
 
 void CStageCompleteScreen::Update(CRandomGenerator& rng, double dt)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "screens/celebration_input.h"
 #include "world/bubble_world.h"
 
 struct PlaySession;
@@ -88,6 +89,7 @@ struct CLevelCompleteScreen
     double clock;      // seconds since the screen started
     double sinceSpawn; // seconds since the last spawn
     uint8_t done;
+    CelebrationPresses presses; // what may end the screen
     double ax, ay; // half-width and half-height of the view
     uint32_t levelTime; // whole seconds
     uint32_t colourCount;

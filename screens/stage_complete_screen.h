@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "screens/celebration_input.h"
 #include "shell/texture_atlas.h"
 
 struct CRandomGenerator;
@@ -73,6 +74,7 @@ struct CStageCompleteScreen
     double launchTimer; // a launch is due at 0 or less
     double unstepped;   // frame time not yet run, within half a step of 0
     uint8_t done;
+    CelebrationPresses presses; // what may end the screen
 
     static void OnInput(void* context, int32_t code, void* data);
 

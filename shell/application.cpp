@@ -11,6 +11,7 @@
 
 #include "foundation/license_dialog.h"
 #include "shell/display_mode.h"
+#include "shell/focus_settling.h"
 #include "shell/graphics.h"
 #include "shell/settings.h"
 

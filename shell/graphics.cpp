@@ -13,8 +13,6 @@
 #include "shell/vertical_sync.h"
 
 CGameGraphics* g_graphics = nullptr;
-const int kFocusSettleMs = 200;
-const int kMenuCloseSettleMs = 1000;
 std::list<InputHandler> g_inputHandlers;
 
 namespace {

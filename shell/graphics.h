@@ -44,15 +44,6 @@ struct CGameGraphics
 
 extern CGameGraphics* g_graphics;
 
-// Focus moving between two of the program's windows passes through moments
-// where none has it (a closing dialog hands it back through the window
-// manager, a popup takes it without one): only a loss that lasts this long
-// counts.
-extern const int kFocusSettleMs;
-// A loss that begins as one of the game's menus closes is the window manager
-// handing the focus back to the game window, which a loaded one may take
-// its time over: it counts only once it lasts this long.
-extern const int kMenuCloseSettleMs;
 extern std::list<InputHandler> g_inputHandlers;
 
 // Creates the record, the frame and its stage, enters the game display mode

@@ -13,7 +13,7 @@ enum : int32_t
     InputMouseDelta = 0x103, // data: InputDelta, screen pixels moved since the last poll
     InputChar = 0x200,       // data: int32_t, the toolkit's key code
     InputKeyDown = 0x201,    // data: int32_t, the toolkit's key code; repeated while
-                             // held, but for Escape and Enter (key_repeats.h)
+                             // held, but for the keys of key_repeats.h
     InputKeyUp = 0x202,      // data: int32_t, the toolkit's key code
 };
 

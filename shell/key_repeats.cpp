@@ -3,22 +3,45 @@
 #include <chrono>
 #include <memory>
 
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#include <gdk/gdk.h>
 #include <wx/event.h>
 #include <wx/eventfilter.h>
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#include "shell/held_keys.h"
 #include "shell/input.h"
 
 namespace {
 
-const int kKeys[] = {kKeyEscape, kKeyEnter, kKeyPadEnter};
-const int kKeyCount = 3;
-
-// How often a held key is looked up on the keyboard itself: at most this
+// How often the keyboard is looked at while a key is held: at most this
 // often as events pass, and at least this often while none do.
-const auto kReleaseLookGap = std::chrono::milliseconds(5);
-const int kReleaseCheckMs = 50;
+const auto kLookGap = std::chrono::milliseconds(5);
+const int kLookIntervalMs = 50;
+
+KeySym KeySymOf(int32_t key)
+{
+    switch (key) {
+    case kKeyEscape:
+        return XK_Escape;
+    case kKeyEnter:
+        return XK_Return;
+    case kKeyPadEnter:
+        return XK_KP_Enter;
+    case kKeySpace:
+        return XK_space;
+    default:
+        return NoSymbol;
+    }
+}
+
+Display* XDisplay()
+{
+    wxDisplayInfo info = wxGetDisplayInfo();
+    return info.type == wxDisplayX11 ? static_cast<Display*>(info.dpy) : nullptr;
+}
 
 // Follows the keys going down and up on every window of the program: the
 // toolkit here does not mark a key-down as a repeat, and the press may have
@@ -28,80 +51,74 @@ class CKeyRepeatFilter : public wxEventFilter
 public:
     int FilterEvent(wxEvent& event) override
     {
-        if (anyHeld)
-            ForgetReleased(false);
+        int result = Classify(event);
+        // Looked at after the event, never before: the look must come after
+        // every event already judged.
+        if (AnyKeyHeld(keys))
+            LookAtKeyboard(false);
+        return result;
+    }
+
+    // The keyboard's answer comes after every event the X server sent
+    // before it, which are then in the toolkit's queues: when none waits
+    // there, a key that is up now was released after every key event the
+    // program has handled, and a key-down still to come is a new press.
+    void LookAtKeyboard(bool now)
+    {
+        auto time = std::chrono::steady_clock::now();
+        if (!now && time - lastLook < kLookGap)
+            return;
+        lastLook = time;
+        if (Display* display = XDisplay()) {
+            char keymap[32];
+            XQueryKeymap(display, keymap);
+            bool up[kHeldKeyCount];
+            for (int slot = 0; slot < kHeldKeyCount; ++slot) {
+                KeyCode code = XKeysymToKeycode(display, KeySymOf(kOncePerPressKeys[slot]));
+                up[slot] = !(keymap[code / 8] & (1 << (code % 8)));
+            }
+            KeyboardLooked(keys, up, gdk_events_pending());
+        }
+        if (!AnyKeyHeld(keys) && lookTimer)
+            lookTimer->Stop();
+    }
+
+    void Forget() { keys = HeldKeys{}; }
+
+    std::unique_ptr<wxTimer> lookTimer; // made once the toolkit runs
+
+private:
+    int Classify(wxEvent& event)
+    {
         wxEventType type = event.GetEventType();
         if (type != wxEVT_KEY_DOWN && type != wxEVT_KEY_UP)
             return Event_Skip;
         auto& key = static_cast<wxKeyEvent&>(event);
-        int slot = Slot(key.GetKeyCode());
+        int slot = HeldKeySlot(key.GetKeyCode());
         if (slot < 0)
             return Event_Skip;
         if (type == wxEVT_KEY_UP) {
-            held[slot] = false;
+            KeyGoesUp(keys, slot);
             return Event_Skip;
         }
-        // One press handled by two windows in turn has one time.
-        if (held[slot] && key.GetTimestamp() != pressTime[slot])
+        if (!KeyGoesDown(keys, slot, key.GetTimestamp()))
             return Event_Processed; // a repeat: used up, so it makes no character either
-        held[slot] = true;
-        anyHeld = true;
-        pressTime[slot] = key.GetTimestamp();
-        if (releaseCheck && !releaseCheck->IsRunning())
-            releaseCheck->Start(kReleaseCheckMs);
+        if (lookTimer && !lookTimer->IsRunning())
+            lookTimer->Start(kLookIntervalMs);
         return Event_Skip;
     }
 
-    // A release can reach no window of the program: the focus passing
-    // between two of its windows, or with another program. The keyboard
-    // itself tells whether the key is still down.
-    void ForgetReleased(bool now)
-    {
-        auto time = std::chrono::steady_clock::now();
-        if (!now && time - lastLook < kReleaseLookGap)
-            return;
-        lastLook = time;
-        anyHeld = false;
-        for (int slot = 0; slot < kKeyCount; ++slot) {
-            if (held[slot] && !wxGetKeyState(wxKeyCode(kKeys[slot])))
-                held[slot] = false;
-            anyHeld = anyHeld || held[slot];
-        }
-        if (!anyHeld && releaseCheck)
-            releaseCheck->Stop();
-    }
-
-    void Forget()
-    {
-        for (bool& h : held)
-            h = false;
-        anyHeld = false;
-    }
-
-    std::unique_ptr<wxTimer> releaseCheck; // made once the toolkit runs
-
-private:
-    static int Slot(int key)
-    {
-        for (int slot = 0; slot < kKeyCount; ++slot)
-            if (kKeys[slot] == key)
-                return slot;
-        return -1;
-    }
-
-    bool held[kKeyCount] = {};
-    bool anyHeld = false;
-    long pressTime[kKeyCount] = {};
+    HeldKeys keys = {};
     std::chrono::steady_clock::time_point lastLook;
 };
 
 CKeyRepeatFilter g_keyRepeats;
 int g_installs = 0; // a frame being destroyed may still be there when the next one comes
 
-class CReleaseCheck : public wxTimer
+class CKeyboardLook : public wxTimer
 {
 public:
-    void Notify() override { g_keyRepeats.ForgetReleased(true); }
+    void Notify() override { g_keyRepeats.LookAtKeyboard(true); }
 };
 
 } // namespace
@@ -111,7 +128,7 @@ void InstallKeyRepeatFilter()
     if (g_installs++ > 0)
         return;
     g_keyRepeats.Forget();
-    g_keyRepeats.releaseCheck = std::make_unique<CReleaseCheck>();
+    g_keyRepeats.lookTimer = std::make_unique<CKeyboardLook>();
     wxEvtHandler::AddFilter(&g_keyRepeats);
 }
 
@@ -120,5 +137,5 @@ void RemoveKeyRepeatFilter()
     if (--g_installs > 0)
         return;
     wxEvtHandler::RemoveFilter(&g_keyRepeats);
-    g_keyRepeats.releaseCheck.reset();
+    g_keyRepeats.lookTimer.reset();
 }

@@ -10,7 +10,7 @@
 #include <wx/timer.h>
 #include <wx/toplevel.h>
 
-#include "shell/graphics.h"
+#include "shell/focus_settling.h"
 #include "shell/images.h"
 
 namespace {
@@ -298,10 +298,10 @@ void CChoicePopup::OnOwnerActivate(wxActivateEvent& event)
 
 // Without a window manager the menu goes inactive the moment the popup takes
 // the pointer, and the rows get the focus only a little later: the loss is
-// judged once it has had time to settle.
+// judged once it has had time to settle, each loss for itself.
 void CChoicePopup::WatchFocus()
 {
-    if (!finished && !focusCheck.IsRunning())
+    if (!finished)
         focusCheck.StartOnce(kFocusSettleMs);
 }
 

@@ -76,29 +76,24 @@ int CTamberMenu::ShowModal()
         delete layout;
         layout = nullptr;
     }
+    // Asked for before showing, the first focus goes with the menu when a
+    // window manager activates it.
+    if (wxWindow* affirmative = FindWindow(GetAffirmativeId()))
+        affirmative->SetFocus();
     SetActiveMenu(this);
     int id = wxDialog::ShowModal();
     SetActiveMenu(nullptr);
     return id;
 }
 
+// Without a window manager the focus asked for before showing went nowhere
+// and the keys stayed with the game window: the menu asks once more.
 bool CTamberMenu::Show(bool show)
 {
     bool changed = wxDialog::Show(show);
     if (show && changed)
-        GiveFirstFocus();
+        TakeKeyboard(this, FindWindow(GetAffirmativeId()));
     return changed;
-}
-
-// Asked for once the menu is on screen, the focus also gives the menu the
-// keyboard, which nothing else does without a window manager; asked for
-// before, it went nowhere and the keys stayed with the game window.
-void CTamberMenu::GiveFirstFocus()
-{
-    if (wxWindow* affirmative = FindWindow(GetAffirmativeId()))
-        affirmative->SetFocus();
-    else
-        TakeKeyboard(this);
 }
 
 bool CTamberMenu::IsActive()

@@ -27,7 +27,7 @@ public:
     // Lays the menu out on first showing, shows the cursor and suspends the
     // mouse capture while it runs; returns the closing id.
     int ShowModal() override;
-    // Shown, the menu takes the keyboard, with or without a window manager.
+    // Shown, the menu takes the keyboard where no window manager hands it over.
     bool Show(bool show = true) override;
     // Also while a choice's popup holds the focus itself, so that opening
     // one where no window manager keeps the menu active is not taken for
@@ -57,7 +57,6 @@ public:
     std::list<MenuFrame> frames;
 
 private:
-    void GiveFirstFocus();
     void CloseWith(int id);
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);

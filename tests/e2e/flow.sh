@@ -54,11 +54,17 @@ wait_wheel() {
     done
     e2e_fail "$1"
 }
-# A press held well past the keyboard's repeat delay (660 ms here).
+# A press held well past the keyboard's repeat delay (660 ms here) and
+# released while the game is stopped, as a slow frame or a screen loading
+# holds it: the repeats queued meanwhile are read only after the release.
 hold_key() {
     xdotool keydown "$1"
     sleep 1.5
+    kill -STOP "$E2E_GAME"
+    sleep 0.2
     xdotool keyup "$1"
+    sleep 0.3
+    kill -CONT "$E2E_GAME"
     sleep 0.5
 }
 # A turn takes at most three quarters of a second.
@@ -77,7 +83,8 @@ expect_caption() { # shown|none
 
 start_game
 title_menu "no title menu"
-# Held on, the Enter that chose Play does not confirm on the stage wheel.
+# Held on, the Enter that chose Play does not confirm on the stage wheel,
+# even when the game is busy as it comes up.
 hold_key Return
 no_menu "Play left the title menu up"
 wait_wheel "Play showed no stage wheel"
@@ -121,7 +128,8 @@ sleep 2
 expect_value Game/Easy/SelectedLevel1 2
 e2e_shot flow-level
 # Escape pauses, Escape in the pause menu aborts the level; held on past
-# the keyboard's repeat delay, it does not leave the level wheel as well.
+# the keyboard's repeat delay, it does not leave the level wheel as well,
+# even when the game is busy as it comes up.
 xdotool key Escape
 e2e_wait_menu 10 >/dev/null || e2e_fail "Escape did not pause the level"
 sleep 0.3

@@ -178,8 +178,10 @@ TEST(StageCompleteScreen, EndsWhenTheButtonIsReleased)
 TEST(StageCompleteScreen, EscapeAndCloseEndIt)
 {
     PlaySession session{};
-    RunFireworks(session, [](CStageCompleteScreen&, int) {
+    RunFireworks(session, [](CStageCompleteScreen& s, int) {
+        Send(InputKeyDown, 27);
         Send(InputKeyUp, 27);
+        EXPECT_EQ(s.done, 1);
         return false;
     });
     RunFireworks(session, [](CStageCompleteScreen&, int) {

@@ -28,36 +28,45 @@ void PlantUInt32(CRandomGenerator& rng, uint32_t at, uint32_t u)
 
 } // namespace
 
-TEST(CelebrationInput, EndsOnReleaseOnly)
+// A release ends a celebration only after its press on the screen: the drop
+// key or the button held as the level is won comes up on it too.
+TEST(CelebrationInput, EndsOnTheReleaseOfAPressItSaw)
 {
-    auto stage = NewScreen();
-    std::unique_ptr<CLevelCompleteScreen> level(new CLevelCompleteScreen());
     struct Case
     {
+        int32_t pressKey; // sent as a key-down first; -1 none, -2 the button
         int32_t code;
         int32_t key;
         bool ends;
     };
     const Case cases[] = {
-        {InputClose, 0, true},       {InputLeftUp, 0, true},      {InputKeyUp, 27, true},
-        {InputKeyUp, 13, true},      {InputKeyUp, 32, true},      {InputKeyUp, 370, true},
-        {InputKeyUp, 65, false},     {InputKeyDown, 32, false},   {InputKeyDown, 27, false},
-        {InputChar, 13, false},      {InputChar, 32, false},      {InputLeftDown, 0, false},
-        {InputMousePos, 0, false},   {InputMouseDelta, 0, false},
+        {-1, InputClose, 0, true},        {-2, InputLeftUp, 0, true},       {-1, InputLeftUp, 0, false},
+        {27, InputKeyUp, 27, true},       {13, InputKeyUp, 13, true},       {32, InputKeyUp, 32, true},
+        {370, InputKeyUp, 370, true},     {-1, InputKeyUp, 27, false},      {-1, InputKeyUp, 32, false},
+        {32, InputKeyUp, 13, false},      {65, InputKeyUp, 65, false},      {-1, InputKeyDown, 32, false},
+        {-1, InputChar, 13, false},       {-1, InputLeftDown, 0, false},    {-2, InputMousePos, 0, false},
+        {-1, InputMouseDelta, 0, false},
     };
     for (const Case& c : cases)
     {
-        stage->done = 0;
-        level->done = 0;
-        int32_t key = c.key;
+        auto stage = NewScreen();
+        std::unique_ptr<CLevelCompleteScreen> level(new CLevelCompleteScreen());
         InputPoint point{10, 10};
-        void* data = c.code == InputKeyUp || c.code == InputKeyDown || c.code == InputChar
-                         ? static_cast<void*>(&key)
-                         : static_cast<void*>(&point);
-        if (c.code == InputClose)
-            data = nullptr;
-        CStageCompleteScreen::OnInput(stage.get(), c.code, data);
-        CLevelCompleteScreen::OnInput(level.get(), c.code, data);
+        auto send = [&](int32_t code, int32_t key) {
+            void* data = code == InputKeyUp || code == InputKeyDown || code == InputChar
+                             ? static_cast<void*>(&key)
+                             : static_cast<void*>(&point);
+            if (code == InputClose)
+                data = nullptr;
+            CStageCompleteScreen::OnInput(stage.get(), code, data);
+            CLevelCompleteScreen::OnInput(level.get(), code, data);
+        };
+        if (c.pressKey == -2)
+            send(InputLeftDown, 0);
+        else if (c.pressKey >= 0)
+            send(InputKeyDown, c.pressKey);
+        EXPECT_EQ(stage->done, 0);
+        send(c.code, c.key);
         EXPECT_EQ(stage->done, c.ends) << std::hex << c.code << " " << std::dec << c.key;
         EXPECT_EQ(level->done, c.ends) << std::hex << c.code << " " << std::dec << c.key;
     }

@@ -82,7 +82,7 @@ TEST_F(GameSession, AWonLevelIsSavedAtOnceAndTheNextLevelOffered)
     script.Add(CLevelCompleteScreen::OnInput, "the celebration", [] { return After(5); }, [this] {
         EXPECT_EQ(OnDisk("/Game/Easy/HighScore4"), 1);
         EXPECT_EQ(OnDisk("/Game/Easy/MaximumLevel"), 4);
-        Key(InputKeyUp, kKeyEnter);
+        Press(kKeyEnter);
     });
     script.Add(CLevelSelectScreen::OnInput, "the next level", [] { return After(2); }, [] {
         EXPECT_EQ(Running<CLevelSelectScreen>().current, 4u);

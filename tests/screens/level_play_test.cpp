@@ -1,6 +1,7 @@
 // The shared screen loop and the level screen on the test display: the two
 // orders of a pass, the inactive wait, the level's input handling with its
-// pause, a level played with real X input, and what a level leaves behind.
+// pause, a level played with real X input, the celebration of a won one,
+// and what a level leaves behind.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -29,6 +30,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include "audio/sound_thread.h"
 #include "foundation/startup_globals.h"
 #include "platform/win_cursor.h"
+#include "screens/level_complete_screen.h"
 #include "screens/level_play.h"
 #include "screens/menu/tamber_menu.h"
 #include "screens/screen_loop.h"
@@ -682,6 +684,47 @@ TEST_F(LevelPlay, AnEscapeReleasedWhosePressTheLevelDidNotSeeOpensNoPause)
     EXPECT_FALSE(Play());
     std::system("xset r on");
     EXPECT_EQ(pausesAfterRelease, 0) << "a release without its press paused the level";
+}
+
+// The drop key, held past the keyboard's repeat delay as the level is won,
+// comes up on the celebration: that release was pressed in the level and
+// ends nothing; a press made on the celebration ends it.
+TEST_F(LevelPlay, TheDropKeyHeldAsTheLevelIsWonEndsTheCelebrationOnlyWhenPressedThere)
+{
+    SoundThreadStub sound;
+    uint32_t supply = 0;
+    script.Add("loaded", Loaded,
+               [&](CBubbleWorld& w) {
+                   supply = w.supply;
+                   X("keydown space");
+               },
+               8000);
+    script.Add("fired", [&](CBubbleWorld& w) { return w.supply == supply - 1; }, [](CBubbleWorld&) {});
+    script.Add("held", After(800), [](CBubbleWorld& w) { w.state = kWorldWon; });
+    ASSERT_TRUE(Play());
+
+    double releasedAt = -1;
+    bool pressedThere = false;
+    wxTimer player;
+    player.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (g_graphics->inputCallback != CLevelCompleteScreen::OnInput)
+            return;
+        auto& screen = *static_cast<CLevelCompleteScreen*>(g_graphics->inputContext);
+        if (releasedAt < 0) {
+            releasedAt = screen.clock;
+            X("keyup space");
+        } else if (!pressedThere && screen.clock > releasedAt + 1) {
+            pressedThere = true;
+            X("key space");
+        } else if (screen.clock > releasedAt + 20) {
+            ADD_FAILURE() << "a press on the celebration did not end it";
+            SendInput(InputClose, nullptr);
+        }
+    });
+    player.Start(15);
+    RunLevelCompleteScreen(&session);
+    player.Stop();
+    EXPECT_TRUE(pressedThere) << "the release of the key held from the level ended the celebration";
 }
 
 TEST_F(LevelPlay, TimeInThePauseMenuAndInTheBackgroundDoesNotCount)

@@ -13,6 +13,7 @@
 #include "screens/menu/choice_popup.h"
 #include "screens/menu/menu_buttons.h"
 #include "screens/menu/tamber_menu.h"
+#include "shell/focus_settling.h"
 #include "tests/support/game_window_sandbox.h"
 #include "tests/support/gui_test_support.h"
 
@@ -395,6 +396,60 @@ TEST_F(ButtonsTest, WithoutAWindowManagerThePopupOpensStepsAndChooses)
             PressKeys("Down Down Return");
         });
         OpenByEnterAndExpectChosen(d, choice, index, 1);
+        d.EndModal(0);
+    });
+}
+
+// The focus leaving the popup's rows and coming back, as the toolkit tells it.
+void SendFocus(wxWindow* window, wxEventType type)
+{
+    wxFocusEvent event(type, window->GetId());
+    event.SetEventObject(window);
+    window->GetEventHandler()->ProcessEvent(event);
+}
+
+// Two losses of the focus close together: the second is judged only once it
+// has lasted the settling time itself, not when the first one's is up. Timed
+// by the wall clock: a pass that a busy machine stretched tells nothing and
+// is run again.
+TEST_F(ButtonsTest, WithoutAWindowManagerASecondLossOfTheFocusSettlesInFull)
+{
+    int index = 0;
+    auto* choice = new CTamberMenuChoice(&menu, &index, kLevels);
+    menu.AddWindow(choice);
+    ShowModalAndDo(menu, [&](wxDialog& d) {
+        bool timed = false;
+        for (int pass = 0; pass < 10 && !timed; ++pass) {
+            choice->SetFocus();
+            PumpUntil([&] { return d.IsActive() && wxWindow::FindFocus() == choice; });
+            bool closed = false, acted = false;
+            WhenChoicePopupShows([&](wxWindow* popup) {
+                wxWindow* rows = popup->GetChildren().front();
+                PumpUntil([] { return ChoicePopupHoldsFocus(); });
+                wxStopWatch first;
+                SendFocus(rows, wxEVT_KILL_FOCUS);
+                SendFocus(rows, wxEVT_SET_FOCUS);
+                PumpUntil([&] { return first.Time() >= kFocusSettleMs * 3 / 4; });
+                wxStopWatch second;
+                SendFocus(rows, wxEVT_KILL_FOCUS);
+                bool secondInTime = first.Time() < kFocusSettleMs - 20;
+                PumpUntil([&] { return first.Time() >= kFocusSettleMs + 50 || !popup->IsShown(); });
+                SendFocus(rows, wxEVT_SET_FOCUS);
+                timed = secondInTime && second.Time() < kFocusSettleMs - 20;
+                PumpEvents(kFocusSettleMs + 100);
+                closed = !popup->IsShown();
+                if (!closed)
+                    SendKey(rows, wxEVT_KEY_DOWN, WXK_ESCAPE);
+                acted = true;
+            });
+            PressKeys("Return");
+            PumpUntil([&] { return acted && !ShownChoicePopup(); }, 10000);
+            PumpEvents(100);
+            if (timed) {
+                EXPECT_FALSE(closed) << "the second loss was judged before it had lasted";
+            }
+        }
+        EXPECT_TRUE(timed) << "no pass kept to its times";
         d.EndModal(0);
     });
 }
