@@ -13,7 +13,7 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev
   xvfb xauth xdotool x11-xserver-utils imagemagick openbox
   python3-pil python3-numpy fonts-dejavu-core
-  libxfixes-dev x11-utils xserver-xorg-core xserver-xorg-video-dummy
+  libxfixes-dev libxi-dev x11-utils xserver-xorg-core xserver-xorg-video-dummy
 )
 
 install_missing() {

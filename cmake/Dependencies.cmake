@@ -3,7 +3,7 @@ set(OpenGL_GL_PREFERENCE GLVND)
 find_package(OpenGL REQUIRED)
 find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
-find_package(X11 REQUIRED COMPONENTS Xrandr Xfixes)
+find_package(X11 REQUIRED COMPONENTS Xrandr Xfixes Xi)
 
 function(skylume_wx_target name)
   find_package(wxWidgets REQUIRED COMPONENTS ${ARGN})

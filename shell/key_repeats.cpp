@@ -1,125 +1,39 @@
 #include "shell/key_repeats.h"
 
-#include <chrono>
-#include <memory>
-
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
-#include <gdk/gdk.h>
-#include <wx/event.h>
-#include <wx/eventfilter.h>
-#include <wx/timer.h>
-#include <wx/utils.h>
-
-#include "shell/held_keys.h"
-#include "shell/input.h"
+#include <gdk/gdkx.h>
 
 namespace {
 
-// How often the keyboard is looked at while a key is held: at most this
-// often as events pass, and at least this often while none do.
-const auto kLookGap = std::chrono::milliseconds(5);
-const int kLookIntervalMs = 50;
-
-KeySym KeySymOf(int32_t key)
-{
-    switch (key) {
-    case kKeyEscape:
-        return XK_Escape;
-    case kKeyEnter:
-        return XK_Return;
-    case kKeyPadEnter:
-        return XK_KP_Enter;
-    case kKeySpace:
-        return XK_space;
-    default:
-        return NoSymbol;
-    }
-}
-
-Display* XDisplay()
-{
-    wxDisplayInfo info = wxGetDisplayInfo();
-    return info.type == wxDisplayX11 ? static_cast<Display*>(info.dpy) : nullptr;
-}
-
-// Follows the keys going down and up on every window of the program: the
-// toolkit here does not mark a key-down as a repeat, and the press may have
-// gone to a window that is gone since.
-class CKeyRepeatFilter : public wxEventFilter
-{
-public:
-    int FilterEvent(wxEvent& event) override
-    {
-        int result = Classify(event);
-        // Looked at after the event, never before: the look must come after
-        // every event already judged.
-        if (AnyKeyHeld(keys))
-            LookAtKeyboard(false);
-        return result;
-    }
-
-    // The keyboard's answer comes after every event the X server sent
-    // before it, which are then in the toolkit's queues: when none waits
-    // there, a key that is up now was released after every key event the
-    // program has handled, and a key-down still to come is a new press.
-    void LookAtKeyboard(bool now)
-    {
-        auto time = std::chrono::steady_clock::now();
-        if (!now && time - lastLook < kLookGap)
-            return;
-        lastLook = time;
-        if (Display* display = XDisplay()) {
-            char keymap[32];
-            XQueryKeymap(display, keymap);
-            bool up[kHeldKeyCount];
-            for (int slot = 0; slot < kHeldKeyCount; ++slot) {
-                KeyCode code = XKeysymToKeycode(display, KeySymOf(kOncePerPressKeys[slot]));
-                up[slot] = !(keymap[code / 8] & (1 << (code % 8)));
-            }
-            KeyboardLooked(keys, up, gdk_events_pending());
-        }
-        if (!AnyKeyHeld(keys) && lookTimer)
-            lookTimer->Stop();
-    }
-
-    void Forget() { keys = HeldKeys{}; }
-
-    std::unique_ptr<wxTimer> lookTimer; // made once the toolkit runs
-
-private:
-    int Classify(wxEvent& event)
-    {
-        wxEventType type = event.GetEventType();
-        if (type != wxEVT_KEY_DOWN && type != wxEVT_KEY_UP)
-            return Event_Skip;
-        auto& key = static_cast<wxKeyEvent&>(event);
-        int slot = HeldKeySlot(key.GetKeyCode());
-        if (slot < 0)
-            return Event_Skip;
-        if (type == wxEVT_KEY_UP) {
-            KeyGoesUp(keys, slot);
-            return Event_Skip;
-        }
-        if (!KeyGoesDown(keys, slot, key.GetTimestamp()))
-            return Event_Processed; // a repeat: used up, so it makes no character either
-        if (lookTimer && !lookTimer->IsRunning())
-            lookTimer->Start(kLookIntervalMs);
-        return Event_Skip;
-    }
-
-    HeldKeys keys = {};
-    std::chrono::steady_clock::time_point lastLook;
-};
-
-CKeyRepeatFilter g_keyRepeats;
 int g_installs = 0; // a frame being destroyed may still be there when the next one comes
+int g_inputOpcode = -1;
 
-class CKeyboardLook : public wxTimer
+bool ActsOncePerPress(Display* display, int keycode)
 {
-public:
-    void Notify() override { g_keyRepeats.LookAtKeyboard(true); }
-};
+    KeySym key = XkbKeycodeToKeysym(display, keycode, 0, 0);
+    return key == XK_Escape || key == XK_Return || key == XK_KP_Enter || key == XK_space;
+}
+
+// The X server marks each repeat it makes of a held key, and the toolkit
+// reads the keyboard through XInput 2, whose events keep the mark (its own
+// key events lose it). Judged from the event itself, a repeat read late,
+// after the key came up, is still a repeat, and a new press is a press even
+// when the last release went to another program. A repeat taken out here
+// reaches no window, so it makes no character either.
+GdkFilterReturn DropRepeats(GdkXEvent* native, GdkEvent*, gpointer)
+{
+    auto* event = static_cast<XEvent*>(native);
+    if (event->type != GenericEvent || event->xcookie.extension != g_inputOpcode
+        || event->xcookie.evtype != XI_KeyPress || !event->xcookie.data)
+        return GDK_FILTER_CONTINUE;
+    auto* key = static_cast<XIDeviceEvent*>(event->xcookie.data);
+    if ((key->flags & XIKeyRepeat) && ActsOncePerPress(key->display, key->detail))
+        return GDK_FILTER_REMOVE;
+    return GDK_FILTER_CONTINUE;
+}
 
 } // namespace
 
@@ -127,15 +41,19 @@ void InstallKeyRepeatFilter()
 {
     if (g_installs++ > 0)
         return;
-    g_keyRepeats.Forget();
-    g_keyRepeats.lookTimer = std::make_unique<CKeyboardLook>();
-    wxEvtHandler::AddFilter(&g_keyRepeats);
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display || !GDK_IS_X11_DISPLAY(display))
+        return;
+    int event = 0, error = 0;
+    if (!XQueryExtension(GDK_DISPLAY_XDISPLAY(display), "XInputExtension", &g_inputOpcode, &event,
+                         &error))
+        return;
+    gdk_window_add_filter(nullptr, DropRepeats, nullptr);
 }
 
 void RemoveKeyRepeatFilter()
 {
     if (--g_installs > 0)
         return;
-    wxEvtHandler::RemoveFilter(&g_keyRepeats);
-    g_keyRepeats.lookTimer.reset();
+    gdk_window_remove_filter(nullptr, DropRepeats, nullptr);
 }

@@ -15,10 +15,15 @@
 
 namespace {
 
+void Xdotool(const std::string& arguments)
+{
+    std::string line = "xdotool " + arguments;
+    ASSERT_EQ(std::system(line.c_str()), 0) << line;
+}
+
 void PressKey(const char* key)
 {
-    std::string line = std::string("xdotool key ") + key;
-    ASSERT_EQ(std::system(line.c_str()), 0) << line;
+    Xdotool(std::string("key ") + key);
 }
 
 // Opens a plain modal dialog on the release of Escape and counts the
@@ -60,6 +65,45 @@ TEST(KeyRelease, AKeyReleasedToOpenADialogIsReportedOnce)
     PumpEvents(500);
     PopInputHandler();
     EXPECT_EQ(screen.releases, 1) << "the frame sent the release again";
+}
+
+// Counts the presses of Enter that reach the screen.
+struct EnterPresses
+{
+    int count = 0;
+
+    static void Input(void* context, int32_t code, void* data)
+    {
+        if (code == InputKeyDown && *static_cast<int32_t*>(data) == kKeyEnter)
+            static_cast<EnterPresses*>(context)->count += 1;
+    }
+};
+
+// Everything here happens while the game does not read its events, as when a
+// frame or a screen's loading holds it up: they are read afterwards, in order.
+TEST(KeyRelease, AHeldEnterActsOnceAndANewPressAlwaysActs)
+{
+    GameWindowSandbox window;
+    EnterPresses screen;
+    PushInputHandler(EnterPresses::Input, &screen);
+    g_graphics->frame->Raise();
+    g_graphics->stage->SetFocus();
+    PumpEvents(300);
+
+    // Held past the repeat delay and released: the repeats are read after
+    // the release and are repeats all the same.
+    Xdotool("keydown Return sleep 1.2 keyup Return");
+    PumpEvents(500);
+    EXPECT_EQ(screen.count, 1);
+
+    // Held, released while another program has the keyboard, and pressed
+    // again once the game has it back: that press is a new one.
+    Xdotool("keydown Return");
+    WithKeyboardElsewhere([] { Xdotool("keyup Return"); });
+    PressKey("Return");
+    PumpEvents(500);
+    PopInputHandler();
+    EXPECT_EQ(screen.count, 3);
 }
 
 } // namespace

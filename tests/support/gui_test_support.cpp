@@ -152,6 +152,26 @@ void PressKeys(const char* keys)
         ADD_FAILURE() << "xdotool failed: " << command;
 }
 
+void WithKeyboardElsewhere(const std::function<void()>& action)
+{
+    Display* other = XOpenDisplay(nullptr);
+    if (!other) {
+        ADD_FAILURE() << "no second connection to the X server";
+        return;
+    }
+    Window elsewhere = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 50, 50, 0, 0, 0);
+    XMapRaised(other, elsewhere);
+    XSync(other, False);
+    Window had = 0;
+    int revert = 0;
+    XGetInputFocus(other, &had, &revert);
+    XSetInputFocus(other, elsewhere, RevertToParent, CurrentTime);
+    XSync(other, False);
+    action();
+    XSetInputFocus(other, had, revert, CurrentTime);
+    XCloseDisplay(other);
+}
+
 void PumpEvents(int milliseconds)
 {
     wxStopWatch clock;

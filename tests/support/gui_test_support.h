@@ -41,6 +41,11 @@ void SendKey(wxWindow* window, int type, int code, int modifiers = 0);
 // Real key presses through the X server (xdotool key names, "Tab shift+Tab").
 void PressKeys(const char* keys);
 
+// Gives the keyboard to a window of another X client, runs the action (real
+// keys then go there) and gives it back to the window that had it; the test
+// program reads no event meanwhile.
+void WithKeyboardElsewhere(const std::function<void()>& action);
+
 // Lets the toolkit handle what is pending, for up to the given time.
 void PumpEvents(int milliseconds = 50);
 
