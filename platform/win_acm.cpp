@@ -106,20 +106,31 @@ int32_t MonoFrame(const AcmStream& stream, const BYTE* source, uint64_t frame)
     return static_cast<int32_t>(sum / static_cast<int64_t>(stream.channels));
 }
 
+// Steps through the source by whole frames and a remainder rather than
+// dividing for each sample, and mixes each source frame down once: a sound
+// at a very low rate makes tens of millions of samples from a few frames.
 void Convert(const AcmStream& stream, const BYTE* source, uint64_t frames, int16_t* out,
              uint64_t count)
 {
+    const uint64_t stepFrames = stream.rate / kAudioRate;
+    const uint64_t stepFraction = stream.rate % kAudioRate;
+    uint64_t frame = 0, fraction = 0;
+    uint64_t mixed = UINT64_MAX; // the frame a and b were mixed for
+    int32_t a = 0, b = 0;
     for (uint64_t j = 0; j < count; ++j) {
-        uint64_t position = j * stream.rate;
-        uint64_t frame = position / kAudioRate;
-        int64_t fraction = static_cast<int64_t>(position % kAudioRate);
-        int32_t a = MonoFrame(stream, source, frame);
-        if (fraction == 0 || frame + 1 >= frames) {
-            out[j] = static_cast<int16_t>(a);
-            continue;
+        if (frame != mixed) {
+            a = MonoFrame(stream, source, frame);
+            b = frame + 1 < frames ? MonoFrame(stream, source, frame + 1) : a;
+            mixed = frame;
         }
-        int32_t b = MonoFrame(stream, source, frame + 1);
-        out[j] = static_cast<int16_t>(a + (b - a) * fraction / static_cast<int64_t>(kAudioRate));
+        out[j] = static_cast<int16_t>(a + (b - a) * static_cast<int64_t>(fraction)
+                                              / static_cast<int64_t>(kAudioRate));
+        frame += stepFrames;
+        fraction += stepFraction;
+        if (fraction >= kAudioRate) {
+            fraction -= kAudioRate;
+            ++frame;
+        }
     }
 }
 

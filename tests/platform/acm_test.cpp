@@ -95,6 +95,22 @@ TEST(PcmConverter, OtherRatesAreInterpolatedLinearly)
     // An odd rate keeps the length in proportion.
     std::vector<int16_t> many(1000, 300);
     EXPECT_EQ(Convert(Format(1, 1, 8000, 16), Raw(many)).size(), 1000u * 44100 / 8000);
+    // Rates above, below and far below the mixer's, each sample where its time falls.
+    std::vector<int16_t> ramp;
+    for (int i = 0; i < 400; ++i)
+        ramp.push_back(static_cast<int16_t>(i * 80 - 16000));
+    for (DWORD rate : {3u, 11025u, 48000u, 100000u}) {
+        std::vector<int16_t> out = Convert(Format(1, 1, rate, 16), Raw(ramp));
+        ASSERT_EQ(out.size(), ramp.size() * 44100 / rate) << rate;
+        for (size_t j = 0; j < out.size(); ++j) {
+            uint64_t position = uint64_t(j) * rate;
+            size_t i = position / 44100;
+            int expected = ramp[i];
+            if (i + 1 < ramp.size())
+                expected += static_cast<int>((ramp[i + 1] - ramp[i]) * int64_t(position % 44100) / 44100);
+            ASSERT_EQ(out[j], expected) << rate << " Hz, sample " << j;
+        }
+    }
 }
 
 TEST(PcmConverter, RefusesWhatItCannotConvert)
