@@ -3,8 +3,6 @@
 // own event loop. Real keys, under a window manager.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/timer.h>
@@ -14,17 +12,6 @@
 #include "tests/support/gui_test_support.h"
 
 namespace {
-
-void Xdotool(const std::string& arguments)
-{
-    std::string line = "xdotool " + arguments;
-    ASSERT_EQ(std::system(line.c_str()), 0) << line;
-}
-
-void PressKey(const char* key)
-{
-    Xdotool(std::string("key ") + key);
-}
 
 // Opens a plain modal dialog on the release of Escape and counts the
 // releases it is sent; a real Enter closes the dialog.
@@ -45,7 +32,7 @@ struct DialogOnRelease
         ok->SetFocus();
         dialog.Fit();
         wxTimer enter;
-        enter.Bind(wxEVT_TIMER, [](wxTimerEvent&) { PressKey("Return"); });
+        enter.Bind(wxEVT_TIMER, [](wxTimerEvent&) { PressKeys("Return"); });
         enter.StartOnce(300);
         dialog.ShowModal();
     }
@@ -59,7 +46,7 @@ TEST(KeyRelease, AKeyReleasedToOpenADialogIsReportedOnce)
     g_graphics->frame->Raise();
     g_graphics->stage->SetFocus();
     PumpEvents(200);
-    PressKey("Escape");
+    PressKeys("Escape");
     for (int i = 0; i < 40 && screen.releases == 0; ++i)
         PumpEvents(25);
     PumpEvents(500);
@@ -100,7 +87,7 @@ TEST(KeyRelease, AHeldEnterActsOnceAndANewPressAlwaysActs)
     // again once the game has it back: that press is a new one.
     Xdotool("keydown Return");
     WithKeyboardElsewhere([] { Xdotool("keyup Return"); });
-    PressKey("Return");
+    PressKeys("Return");
     PumpEvents(500);
     PopInputHandler();
     EXPECT_EQ(screen.count, 3);

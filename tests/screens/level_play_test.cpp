@@ -522,12 +522,6 @@ bool Loaded(CBubbleWorld& w)
     return w.queueCount > 0 && w.queue[0].progress >= 0.99;
 }
 
-void X(const std::string& command)
-{
-    std::string line = "xdotool " + command;
-    ASSERT_EQ(std::system(line.c_str()), 0) << line;
-}
-
 struct LevelPlay : Screens
 {
     PlaySession session{};
@@ -546,16 +540,16 @@ struct LevelPlay : Screens
     {
         script.Add("hold " + right, Always, [&angle, right](CBubbleWorld& w) {
             angle = w.angle;
-            X("keydown " + right);
+            Xdotool("keydown " + right);
         });
         script.Add("hold " + left, After(400), [&angle, right, left](CBubbleWorld& w) {
-            X("keyup " + right);
+            Xdotool("keyup " + right);
             EXPECT_GT(w.angle, angle + 0.01) << right << " turns clockwise";
             angle = w.angle;
-            X("keydown " + left);
+            Xdotool("keydown " + left);
         });
         script.Add("release " + left, After(400), [&angle, left](CBubbleWorld& w) {
-            X("keyup " + left);
+            Xdotool("keyup " + left);
             EXPECT_LT(w.angle, angle - 0.01) << left << " turns back";
         });
     }
@@ -584,20 +578,20 @@ TEST_F(LevelPlay, RealKeysAndMouseTurnTheDropperTheDropKeyFiresAndEscapeAborts)
     script.Add("settle", After(100), [&](CBubbleWorld& w) {
         EXPECT_EQ(w.leftHeld + w.rightHeld, 0);
         angle = w.angle;
-        X("mousemove_relative -- 120 0");
+        Xdotool("mousemove_relative -- 120 0");
     });
     script.Add("mouse turns", [&](CBubbleWorld& w) { return w.angle > angle + 0.003; },
                [](CBubbleWorld&) {});
     script.Add("loaded", Loaded,
                [&](CBubbleWorld& w) {
                    supply = w.supply;
-                   X("key space");
+                   Xdotool("key space");
                },
                8000);
     script.Add("fired", [&](CBubbleWorld& w) { return w.supply == supply - 1; },
                [](CBubbleWorld& w) {
                    EXPECT_GE(w.freeCount, 1u);
-                   X("key Escape");
+                   Xdotool("key Escape");
                });
     EXPECT_FALSE(Play());
     EXPECT_EQ(g_pause->shown, 1);
@@ -623,24 +617,24 @@ TEST_F(LevelPlay, KeysWithoutACharacterOfTheirOwnTurnAndDropAndAHeldDropKeyRepea
     AddTurns("F5", "Shift_L", angle);
     script.Add("loaded", Loaded, [&](CBubbleWorld& w) {
         supply = w.supply;
-        X("keydown KP_Enter");
+        Xdotool("keydown KP_Enter");
     }, 8000);
     script.Add("fired", [&](CBubbleWorld& w) { return w.supply == supply - 1; }, [](CBubbleWorld&) {});
     // Still held: the next bubble drops once it is in.
     script.Add("fired again", [&](CBubbleWorld& w) { return w.supply == supply - 2; },
                [&](CBubbleWorld& w) {
-                   X("keyup KP_Enter");
+                   Xdotool("keyup KP_Enter");
                    // Shift as the drop key: the keyboard repeats no key-down for it.
                    g_settings.fireKey = 306;
                    g_settings.leftKey = 314;
                    supply = w.supply;
-                   X("keydown Shift_L");
+                   Xdotool("keydown Shift_L");
                },
                8000);
     script.Add("Shift fired", [&](CBubbleWorld& w) { return w.supply == supply - 1; }, [](CBubbleWorld&) {});
     script.Add("Shift held fired again", [&](CBubbleWorld& w) { return w.supply == supply - 2; },
                [](CBubbleWorld&) {
-                   X("keyup Shift_L");
+                   Xdotool("keyup Shift_L");
                    g_pause->answer = wxID_CANCEL;
                    SendInput(InputClose, nullptr);
                },
@@ -656,8 +650,8 @@ TEST_F(LevelPlay, TheEscapeThatOpensThePauseIsNotSeenAgainWhenItCloses)
     int pausesAfterEnter = -1;
     // The menu has the keyboard: a real Enter closes it.
     g_pause->answer = 0;
-    g_pause->whileShown = [] { X("key Return"); };
-    script.Add("pause", After(300), [](CBubbleWorld&) { X("key Escape"); });
+    g_pause->whileShown = [] { Xdotool("key Return"); };
+    script.Add("pause", After(300), [](CBubbleWorld&) { Xdotool("key Escape"); });
     script.Add("closed", After(800), [&](CBubbleWorld&) {
         pausesAfterEnter = g_pause->shown;
         g_pause->answer = wxID_CANCEL;
@@ -672,10 +666,10 @@ TEST_F(LevelPlay, AnEscapeReleasedWhosePressTheLevelDidNotSeeOpensNoPause)
     // Held down before the level starts, as the Escape that closed a menu
     // or left a screen is; no auto-repeat brings the level a press of it.
     ASSERT_EQ(std::system("xset r off"), 0);
-    X("keydown Escape");
+    Xdotool("keydown Escape");
     PumpEvents(100);
     int pausesAfterRelease = -1;
-    script.Add("release", After(200), [](CBubbleWorld&) { X("keyup Escape"); });
+    script.Add("release", After(200), [](CBubbleWorld&) { Xdotool("keyup Escape"); });
     script.Add("played on", After(500), [&](CBubbleWorld&) {
         pausesAfterRelease = g_pause->shown;
         g_pause->answer = wxID_CANCEL;
@@ -696,7 +690,7 @@ TEST_F(LevelPlay, TheDropKeyHeldAsTheLevelIsWonEndsTheCelebrationOnlyWhenPressed
     script.Add("loaded", Loaded,
                [&](CBubbleWorld& w) {
                    supply = w.supply;
-                   X("keydown space");
+                   Xdotool("keydown space");
                },
                8000);
     script.Add("fired", [&](CBubbleWorld& w) { return w.supply == supply - 1; }, [](CBubbleWorld&) {});
@@ -712,10 +706,10 @@ TEST_F(LevelPlay, TheDropKeyHeldAsTheLevelIsWonEndsTheCelebrationOnlyWhenPressed
         auto& screen = *static_cast<CLevelCompleteScreen*>(g_graphics->inputContext);
         if (releasedAt < 0) {
             releasedAt = screen.clock;
-            X("keyup space");
+            Xdotool("keyup space");
         } else if (!pressedThere && screen.clock > releasedAt + 1) {
             pressedThere = true;
-            X("key space");
+            Xdotool("key space");
         } else if (screen.clock > releasedAt + 20) {
             ADD_FAILURE() << "a press on the celebration did not end it";
             SendInput(InputClose, nullptr);

@@ -145,11 +145,16 @@ void SendKey(wxWindow* window, int type, int code, int modifiers)
     window->ProcessWindowEvent(key);
 }
 
-void PressKeys(const char* keys)
+void Xdotool(const std::string& arguments)
 {
-    std::string command = std::string("xdotool key --delay 30 ") + keys;
+    std::string command = "xdotool " + arguments;
     if (std::system(command.c_str()) != 0)
         ADD_FAILURE() << "xdotool failed: " << command;
+}
+
+void PressKeys(const char* keys)
+{
+    Xdotool(std::string("key --delay 30 ") + keys);
 }
 
 void WithKeyboardElsewhere(const std::function<void()>& action)

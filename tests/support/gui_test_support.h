@@ -38,6 +38,8 @@ void PressEscape(wxDialog& dialog);
 // A key event of the given type processed by the window at once, as the
 // toolkit would deliver it (modifiers: wxMOD_SHIFT, wxMOD_CONTROL).
 void SendKey(wxWindow* window, int type, int code, int modifiers = 0);
+// Real input through the X server: any xdotool commands ("keydown Return").
+void Xdotool(const std::string& arguments);
 // Real key presses through the X server (xdotool key names, "Tab shift+Tab").
 void PressKeys(const char* keys);
 
