@@ -1,5 +1,7 @@
 #include "screens/celebration_input.h"
 
+#include <iterator>
+
 #include "shell/input.h"
 
 namespace {
@@ -15,7 +17,7 @@ uint8_t PressBit(int32_t code, const void* data)
         return 0;
     const int32_t keys[] = {kKeyEscape, kKeyEnter, kKeySpace, kKeyPadEnter};
     int32_t key = *static_cast<const int32_t*>(data);
-    for (int i = 0; i < 4; ++i)
+    for (size_t i = 0; i < std::size(keys); ++i)
         if (keys[i] == key)
             return uint8_t(1u << i);
     return 0;
